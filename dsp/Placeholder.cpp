@@ -1,0 +1,2 @@
+// Keeps the library non-empty until the first algorithm lands.
+namespace vivera::dsp {}
