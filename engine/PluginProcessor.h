@@ -1,0 +1,107 @@
+// The audio processor: buses, parameters, latency and the members the block pipeline works on.
+#pragma once
+
+#include "ParameterIds.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <atomic>
+
+class VezovevaDirADAudioProcessor : public juce::AudioProcessor
+{
+public:
+    VezovevaDirADAudioProcessor();
+    ~VezovevaDirADAudioProcessor() override;
+
+    const juce::String getName() const override;
+
+    void prepareToPlay(double newSampleRate, int maximumBlockSize) override;
+    void releaseResources() override;
+    bool isBusesLayoutSupported(const BusesLayout& layouts) const override;
+
+    using juce::AudioProcessor::processBlock;
+    using juce::AudioProcessor::processBlockBypassed;
+    void processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    void processBlockBypassed(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    bool supportsMPE() const override;
+    bool isMidiEffect() const override;
+    juce::AudioProcessorParameter* getBypassParameter() const override;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram(int index) override;
+    const juce::String getProgramName(int index) override;
+    void changeProgramName(int index, const juce::String& newName) override;
+
+    void getStateInformation(juce::MemoryBlock& destData) override;
+    void setStateInformation(const void* data, int sizeInBytes) override;
+
+    // Raw atomic values of every parameter the engine reads, bound once so the audio thread never looks
+    // parameters up by ID. Band arrays are indexed by band index k = band number - 1.
+    struct BandValues
+    {
+        using Pointers = std::array<const std::atomic<float>*, kNumBands>;
+        Pointers add{}, on{}, type{}, slope{}, chan{}, mult{}, gain{}, q{}, solo{}, freeze{}, dyn{},
+            dynmode{}, thresh{}, ratio{}, attack{}, release{}, knee{}, range{}, det{}, detq{}, detsc{},
+            detfreq{}, scshape{};
+    };
+
+    struct GlobalValues
+    {
+        const std::atomic<float>*lock{}, *freq{}, *bypass{}, *sens{}, *gate{}, *trkHp{}, *trkLp{}, *scale{},
+            *out{}, *mix{}, *sc{}, *monSig{}, *monCh{}, *autoGain{}, *softClip{}, *autoByp{}, *lookahead{};
+    };
+
+    juce::UndoManager undoManager;
+    juce::AudioProcessorValueTreeState parameters;
+
+    const BandValues& bandValues() const noexcept { return band; }
+    const GlobalValues& globalValues() const noexcept { return global; }
+
+    int getActiveSlot() const noexcept { return activeSlot; }
+
+private:
+    void cacheParameterPointers();
+    void resetRamps();
+
+    // Pitch tracking
+    double sampleRate = 44100.0;
+
+    // Ramps of the parameter-driven gains (20 ms, makeup gain 400 ms).
+    juce::LinearSmoothedValue<float> mixRamp;
+    juce::LinearSmoothedValue<float> outputGainRamp;
+    juce::LinearSmoothedValue<float> bypassRamp;
+    juce::LinearSmoothedValue<float> autoGainRamp{1.0f};
+
+    // Lookahead
+    int lookaheadSamples = 0;
+    int latencySamples = -1;
+    int delayWritePos = 0;
+    float lookaheadMix = 1.0f;
+    float lookaheadMixStep = 0.0f;
+    float delayFade = 1.0f;
+    float delayFadeStep = 0.0f;
+    bool delayFadeOutPending = false;
+    bool wasPlaying = false;
+    juce::int64 expectedNextSample = -1;
+    juce::AudioBuffer<float> delayBuffer;  // channels 0-1 main bus, 2-3 sidechain
+    juce::AudioBuffer<float> detectorCopy; // undelayed detector signal of the current block
+
+    // A/B settings: the parameter state of the slot not currently shown.
+    juce::ValueTree otherSlotState;
+    int activeSlot = 0;
+    int scopeBlockStart = 0;
+
+    BandValues band;
+    GlobalValues global;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VezovevaDirADAudioProcessor)
+};

@@ -1,0 +1,134 @@
+#include "PluginProcessor.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using Set = juce::AudioChannelSet;
+
+void setParameter(VezovevaDirADAudioProcessor& processor, const juce::String& id, float plainValue)
+{
+    auto* parameter = processor.parameters.getParameter(id);
+    ASSERT_NE(parameter, nullptr) << id;
+    parameter->setValueNotifyingHost(parameter->convertTo0to1(plainValue));
+}
+
+// Counts the latency changes a host would be told about.
+struct LatencyListener : juce::AudioProcessorListener
+{
+    int latencyChanges = 0;
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int, float) override {}
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails& details) override
+    {
+        latencyChanges += details.latencyChanged ? 1 : 0;
+    }
+};
+
+TEST(Processor, DescribesItselfAsAnAudioEffect)
+{
+    VezovevaDirADAudioProcessor processor;
+    EXPECT_EQ(processor.getName(), "Vivera");
+    EXPECT_EQ(processor.getTailLengthSeconds(), 0.0);
+    EXPECT_FALSE(processor.acceptsMidi());
+    EXPECT_FALSE(processor.producesMidi());
+    EXPECT_FALSE(processor.supportsMPE());
+    EXPECT_FALSE(processor.isMidiEffect());
+    EXPECT_TRUE(processor.hasEditor());
+    EXPECT_FALSE(processor.supportsDoublePrecisionProcessing());
+    EXPECT_EQ(processor.getNumPrograms(), 1);
+    EXPECT_EQ(processor.getCurrentProgram(), 0);
+    EXPECT_FALSE(processor.getProgramName(0).isEmpty());
+    ASSERT_NE(processor.getBypassParameter(), nullptr);
+    EXPECT_EQ(processor.getBypassParameter(), processor.parameters.getParameter("bypass"));
+    EXPECT_EQ(processor.getActiveSlot(), 0);
+}
+
+TEST(Processor, DeclaresItsBusesInOrder)
+{
+    VezovevaDirADAudioProcessor processor;
+    ASSERT_EQ(processor.getBusCount(true), 2);
+    ASSERT_EQ(processor.getBusCount(false), 1);
+    EXPECT_EQ(processor.getBus(true, 0)->getName(), "Input");
+    EXPECT_EQ(processor.getBus(true, 1)->getName(), "Sidechain");
+    EXPECT_EQ(processor.getBus(false, 0)->getName(), "Output");
+    EXPECT_TRUE(processor.getBus(true, 0)->isEnabledByDefault());
+    EXPECT_FALSE(processor.getBus(true, 1)->isEnabledByDefault());
+    EXPECT_EQ(processor.getBus(true, 1)->getDefaultLayout(), Set::stereo());
+    EXPECT_EQ(processor.getMainBusNumInputChannels(), 2);
+    EXPECT_EQ(processor.getMainBusNumOutputChannels(), 2);
+}
+
+TEST(Processor, AcceptsMatchingMonoOrStereoMainBusesWithAnySmallSidechain)
+{
+    const struct
+    {
+        Set in, sidechain, out;
+        bool accepted;
+    } cases[] = {
+        {Set::stereo(), Set::disabled(), Set::stereo(), true},
+        {Set::stereo(), Set::stereo(), Set::stereo(), true},
+        {Set::stereo(), Set::mono(), Set::stereo(), true},
+        {Set::mono(), Set::stereo(), Set::mono(), true},
+        {Set::mono(), Set::disabled(), Set::mono(), true},
+        {Set::stereo(), Set::disabled(), Set::mono(), false},
+        {Set::mono(), Set::disabled(), Set::stereo(), false},
+        {Set::create5point1(), Set::disabled(), Set::create5point1(), false},
+        {Set::stereo(), Set::create5point1(), Set::stereo(), false},
+        {Set::disabled(), Set::disabled(), Set::disabled(), false},
+    };
+    VezovevaDirADAudioProcessor processor;
+    for (const auto& c : cases)
+    {
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add(c.in);
+        layout.inputBuses.add(c.sidechain);
+        layout.outputBuses.add(c.out);
+        EXPECT_EQ(processor.checkBusesLayoutSupported(layout), c.accepted)
+            << c.in.getDescription() << " + " << c.sidechain.getDescription() << " -> "
+            << c.out.getDescription();
+    }
+}
+
+TEST(Processor, ReportsOneHundredMillisecondsOfLatencyWhileLookaheadIsOn)
+{
+    const struct
+    {
+        double rate;
+        bool lookahead;
+        int latency;
+    } cases[] = {{44100.0, true, 4410}, {48000.0, true, 4800}, {96000.0, true, 9600},
+                 {22050.0, true, 2205}, {44100.0, false, 0},   {48000.0, false, 0}};
+    for (const auto& c : cases)
+    {
+        VezovevaDirADAudioProcessor processor;
+        setParameter(processor, "lookahead", c.lookahead ? 1.0f : 0.0f);
+        processor.prepareToPlay(c.rate, 512);
+        EXPECT_EQ(processor.getLatencySamples(), c.latency) << c.rate << (c.lookahead ? " on" : " off");
+    }
+}
+
+TEST(Processor, PreparingAgainAtTheSameRateTellsTheHostNothingNew)
+{
+    VezovevaDirADAudioProcessor processor;
+    LatencyListener listener;
+    processor.addListener(&listener);
+
+    processor.prepareToPlay(48000.0, 512);
+    EXPECT_EQ(listener.latencyChanges, 1);
+    processor.prepareToPlay(48000.0, 512);
+    processor.prepareToPlay(48000.0, 1024);
+    EXPECT_EQ(listener.latencyChanges, 1);
+    processor.prepareToPlay(44100.0, 512);
+    EXPECT_EQ(listener.latencyChanges, 2);
+    EXPECT_EQ(processor.getLatencySamples(), 4410);
+
+    processor.removeListener(&listener);
+}
+
+TEST(Processor, GenericEditorOpensAndCloses)
+{
+    VezovevaDirADAudioProcessor processor;
+    std::unique_ptr<juce::AudioProcessorEditor> editor(processor.createEditorIfNeeded());
+    ASSERT_NE(editor, nullptr);
+}
+} // namespace

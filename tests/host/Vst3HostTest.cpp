@@ -1,0 +1,165 @@
+// Loads the built VST3 bundle through JUCE's VST3 host implementation and checks what a host sees.
+#include "PluginProcessor.h"
+#include "support/MessagePump.h"
+
+#include <gtest/gtest.h>
+#include <juce_audio_processors/juce_audio_processors.h>
+
+namespace
+{
+using Set = juce::AudioChannelSet;
+
+class Vst3Host : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        juce::OwnedArray<juce::PluginDescription> found;
+        format.findAllTypesForFile(found, VIVERA_VST3_BUNDLE);
+        ASSERT_EQ(found.size(), 1) << "no plug-in found in " << VIVERA_VST3_BUNDLE;
+        description = *found[0];
+
+        juce::String error;
+        plugin = format.createInstanceFromDescription(description, 44100.0, 512, error);
+        ASSERT_NE(plugin, nullptr) << error;
+    }
+
+    juce::AudioProcessorParameter& parameter(int index) { return *plugin->getParameters()[index]; }
+
+    juce::AudioProcessorParameter* parameterNamed(const juce::String& name)
+    {
+        for (auto* p : plugin->getParameters())
+            if (p->getName(100) == name)
+                return p;
+        return nullptr;
+    }
+
+    // Prepares like a host and waits for the latency the module reports afterwards.
+    int latencyAfterPrepare(double rate, int expected)
+    {
+        plugin->releaseResources();
+        plugin->prepareToPlay(rate, 512);
+        pumpMessagesUntil([&] { return plugin->getLatencySamples() == expected; });
+        return plugin->getLatencySamples();
+    }
+
+    void runOneBlock(int numSamples = 512)
+    {
+        juce::AudioBuffer<float> buffer(plugin->getTotalNumInputChannels(), numSamples);
+        buffer.clear();
+        juce::MidiBuffer midi;
+        plugin->processBlock(buffer, midi);
+    }
+
+    // Sets a parameter the way a host automates it; the value reaches the processor with the next block.
+    void setAndDeliver(juce::AudioProcessorParameter& p, float normalisedValue)
+    {
+        p.setValueNotifyingHost(normalisedValue);
+        runOneBlock();
+    }
+
+    juce::VST3PluginFormat format;
+    juce::PluginDescription description;
+    std::unique_ptr<juce::AudioPluginInstance> plugin;
+};
+
+TEST_F(Vst3Host, DescriptionIsAnFxEffectFromVidizaridaza)
+{
+    EXPECT_EQ(description.name, "Vivera");
+    EXPECT_EQ(description.manufacturerName, "Vidizaridaza");
+    EXPECT_EQ(description.version, "0.1.0");
+    EXPECT_EQ(description.category, "Fx");
+    EXPECT_EQ(description.pluginFormatName, "VST3");
+    EXPECT_FALSE(description.isInstrument);
+    EXPECT_FALSE(plugin->acceptsMidi());
+    EXPECT_FALSE(plugin->producesMidi());
+    EXPECT_EQ(plugin->getTailLengthSeconds(), 0.0);
+}
+
+TEST_F(Vst3Host, ParametersAppearInOrderWithTheirTexts)
+{
+    ASSERT_EQ(plugin->getParameters().size(), 387);
+    EXPECT_EQ(parameter(0).getName(100), "Bypass");
+    EXPECT_EQ(parameter(19).getName(100), "B1 Added");
+    EXPECT_EQ(parameter(386).getName(100), "B16 SC External");
+    EXPECT_EQ(plugin->getBypassParameter(), &parameter(0));
+
+    EXPECT_EQ(parameter(2).getName(100), "Gate");
+    EXPECT_EQ(parameter(2).getText(0.0f, 100), "OFF");
+
+    // The host only knows normalised values: map x2 through the processor's own range.
+    VezovevaDirADAudioProcessor reference;
+    const float two = reference.parameters.getParameter("b2_mult")->convertTo0to1(2.0f);
+    auto* b2Mult = parameterNamed("B2 Multiplier");
+    ASSERT_NE(b2Mult, nullptr);
+    EXPECT_EQ(b2Mult->getText(two, 100), juce::String(juce::CharPointer_UTF8("\xc3\x97"
+                                                                             "2.00")));
+    EXPECT_EQ(parameterNamed("B1 Type")->getText(1.0f, 100), "Sustain");
+}
+
+TEST_F(Vst3Host, LatencyFollowsRateAndLookahead)
+{
+    EXPECT_EQ(latencyAfterPrepare(44100.0, 4410), 4410);
+    EXPECT_EQ(latencyAfterPrepare(48000.0, 4800), 4800);
+
+    auto* lookahead = parameterNamed("Lookahead");
+    ASSERT_NE(lookahead, nullptr);
+    setAndDeliver(*lookahead, 0.0f);
+    EXPECT_EQ(latencyAfterPrepare(48000.0, 0), 0);
+    EXPECT_EQ(latencyAfterPrepare(44100.0, 0), 0);
+
+    setAndDeliver(*lookahead, 1.0f);
+    EXPECT_EQ(latencyAfterPrepare(44100.0, 4410), 4410);
+    plugin->releaseResources();
+}
+
+TEST_F(Vst3Host, NegotiatesTheSupportedBusLayouts)
+{
+    const struct
+    {
+        Set in, sidechain, out;
+        bool accepted;
+    } cases[] = {
+        {Set::stereo(), Set::disabled(), Set::stereo(), true},
+        {Set::stereo(), Set::stereo(), Set::stereo(), true},
+        {Set::mono(), Set::stereo(), Set::mono(), true},
+        {Set::stereo(), Set::mono(), Set::stereo(), true},
+        {Set::stereo(), Set::disabled(), Set::mono(), false},
+        {Set::mono(), Set::disabled(), Set::stereo(), false},
+    };
+    for (const auto& c : cases)
+    {
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add(c.in);
+        layout.inputBuses.add(c.sidechain);
+        layout.outputBuses.add(c.out);
+        EXPECT_EQ(plugin->checkBusesLayoutSupported(layout), c.accepted)
+            << c.in.getDescription() << " + " << c.sidechain.getDescription() << " -> "
+            << c.out.getDescription();
+    }
+}
+
+TEST_F(Vst3Host, AudioPassesThrough)
+{
+    auto* lookahead = parameterNamed("Lookahead");
+    ASSERT_NE(lookahead, nullptr);
+    plugin->prepareToPlay(48000.0, 256);
+    setAndDeliver(*lookahead, 0.0f);
+
+    juce::Random random(7);
+    juce::AudioBuffer<float> buffer(plugin->getTotalNumInputChannels(), 256);
+    buffer.clear();
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            buffer.setSample(ch, i, random.nextFloat() - 0.5f);
+    juce::AudioBuffer<float> input(buffer);
+
+    juce::MidiBuffer midi;
+    plugin->processBlock(buffer, midi);
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            ASSERT_NEAR(buffer.getSample(ch, i), input.getSample(ch, i), 1e-5f)
+                << "channel " << ch << " sample " << i;
+    plugin->releaseResources();
+}
+} // namespace
