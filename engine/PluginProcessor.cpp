@@ -237,19 +237,6 @@ const juce::String VezovevaDirADAudioProcessor::getProgramName(int)
 
 void VezovevaDirADAudioProcessor::changeProgramName(int, const juce::String&) {}
 
-void VezovevaDirADAudioProcessor::getStateInformation(juce::MemoryBlock& destData)
-{
-    if (auto xml = parameters.copyState().createXml())
-        copyXmlToBinary(*xml, destData);
-}
-
-void VezovevaDirADAudioProcessor::setStateInformation(const void* data, int sizeInBytes)
-{
-    if (auto xml = getXmlFromBinary(data, sizeInBytes))
-        if (xml->hasTagName(parameters.state.getType()))
-            parameters.replaceState(juce::ValueTree::fromXml(*xml));
-}
-
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 {
     return new VezovevaDirADAudioProcessor();

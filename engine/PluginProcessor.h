@@ -7,6 +7,8 @@
 
 #include <array>
 #include <atomic>
+#include <utility>
+#include <vector>
 
 class VezovevaDirADAudioProcessor : public juce::AudioProcessor
 {
@@ -68,9 +70,33 @@ public:
 
     int getActiveSlot() const noexcept { return activeSlot; }
 
+    // Saved state, presets and A/B (message thread only).
+    struct FactoryPreset
+    {
+        juce::String spanishName;
+        juce::String englishName;
+        std::vector<std::pair<juce::String, float>> values; // parameter ID, plain value
+    };
+
+    juce::ValueTree completeState(juce::ValueTree tree) const;
+    static juce::File presetFolder();
+    bool savePresetFile(const juce::File& file);
+    bool loadPresetFile(const juce::File& file);
+    bool loadPresetXml(const juce::XmlElement& xml, const juce::String& presetName);
+    static const std::vector<FactoryPreset>& factoryPresets();
+    void loadFactoryPreset(int index);
+    void copyToOtherSlot();
+    void switchSlot();
+    juce::String getPresetName() const;
+
 private:
     void cacheParameterPointers();
     void resetRamps();
+
+    juce::ValueTree copyCurrentState();
+    void setPresetName(const juce::String& name);
+    void setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue);
+    static bool isKeptAcrossPresetLoads(const juce::String& parameterId);
 
     // Pitch tracking
     double sampleRate = 44100.0;

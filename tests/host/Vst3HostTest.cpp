@@ -1,6 +1,7 @@
 // Loads the built VST3 bundle through JUCE's VST3 host implementation and checks what a host sees.
 #include "PluginProcessor.h"
 #include "support/MessagePump.h"
+#include "support/ParameterFixtures.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -161,5 +162,29 @@ TEST_F(Vst3Host, AudioPassesThrough)
             ASSERT_NEAR(buffer.getSample(ch, i), input.getSample(ch, i), 1e-5f)
                 << "channel " << ch << " sample " << i;
     plugin->releaseResources();
+}
+TEST_F(Vst3Host, EveryParameterSurvivesTheHostsSaveAndRestore)
+{
+    plugin->prepareToPlay(48000.0, 512);
+    VezovevaDirADAudioProcessor ranges;
+    setEveryParameterAwayFromDefault(*plugin, ranges);
+    runOneBlock(); // the processor receives parameter changes with the audio
+    const auto saved = normalisedValues(*plugin);
+    juce::MemoryBlock state;
+    plugin->getStateInformation(state);
+    plugin->releaseResources();
+
+    juce::String error;
+    auto restored = format.createInstanceFromDescription(description, 48000.0, 512, error);
+    ASSERT_NE(restored, nullptr) << error;
+    const auto defaults = normalisedValues(*restored);
+    restored->setStateInformation(state.getData(), static_cast<int>(state.getSize()));
+    const auto actual = normalisedValues(*restored);
+    ASSERT_EQ(actual.size(), 387u);
+    for (size_t i = 0; i < actual.size(); ++i)
+    {
+        EXPECT_NE(saved[i], defaults[i]) << restored->getParameters()[int(i)]->getName(100);
+        EXPECT_NEAR(actual[i], saved[i], 1e-6f) << restored->getParameters()[int(i)]->getName(100);
+    }
 }
 } // namespace

@@ -1,0 +1,255 @@
+// Saving and restoring the whole state: the host's state blob, preset files, the Init reset and A/B slots.
+#include "PluginProcessor.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+namespace
+{
+const juce::Identifier kStateVersion{"stateVersion"};
+const juce::Identifier kPluginVersion{"pluginVersion"};
+const juce::Identifier kPresetName{"presetName"};
+const juce::Identifier kParam{"PARAM"};
+const juce::Identifier kId{"id"};
+const juce::Identifier kValue{"value"};
+
+constexpr int kCurrentStateVersion = 1;
+const char* const kPluginVersionText = "0.1.0";
+const char* const kPresetExtension = ".opreset";
+
+float plainDefault(const juce::RangedAudioParameter& parameter)
+{
+    const auto& range = parameter.getNormalisableRange();
+    return range.snapToLegalValue(
+        range.convertFrom0to1(juce::jlimit(0.0f, 1.0f, parameter.getDefaultValue())));
+}
+
+// A stored value that is not a finite number would reach the audio thread as NaN: treat it as absent.
+bool readFiniteNumber(const juce::var& stored, float& result)
+{
+    if (stored.isInt() || stored.isInt64() || stored.isDouble() || stored.isBool())
+    {
+        const double value = static_cast<double>(stored);
+        result = static_cast<float>(value);
+        return std::isfinite(value) && std::isfinite(result);
+    }
+    const auto text = stored.toString().trim();
+    if (text.isEmpty())
+        return false;
+    const auto utf8 = text.toStdString();
+    char* end = nullptr;
+    const double value = std::strtod(utf8.c_str(), &end);
+    if (end == utf8.c_str() || *end != '\0')
+        return false;
+    result = static_cast<float>(value);
+    return std::isfinite(value) && std::isfinite(result);
+}
+} // namespace
+
+juce::ValueTree VezovevaDirADAudioProcessor::copyCurrentState()
+{
+    // Takes the tree's lock and flushes every parameter value into it first.
+    return parameters.copyState();
+}
+
+juce::String VezovevaDirADAudioProcessor::getPresetName() const
+{
+    return parameters.state.getProperty(kPresetName).toString();
+}
+
+void VezovevaDirADAudioProcessor::setPresetName(const juce::String& name)
+{
+    parameters.state.setProperty(kPresetName, name, nullptr);
+}
+
+void VezovevaDirADAudioProcessor::getStateInformation(juce::MemoryBlock& destData)
+{
+    auto state = copyCurrentState();
+    state.setProperty(kStateVersion, kCurrentStateVersion, nullptr);
+    state.setProperty(kPluginVersion, kPluginVersionText, nullptr);
+    if (auto xml = state.createXml())
+        copyXmlToBinary(*xml, destData);
+}
+
+void VezovevaDirADAudioProcessor::setStateInformation(const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 8)
+        return;
+    // Checks the magic and a positive length, and never reads past the data.
+    const auto xml = getXmlFromBinary(data, sizeInBytes);
+    if (xml == nullptr || !xml->hasTagName(parameters.state.getType()))
+        return;
+    parameters.replaceState(completeState(juce::ValueTree::fromXml(*xml)));
+}
+
+juce::ValueTree VezovevaDirADAudioProcessor::completeState(juce::ValueTree tree) const
+{
+    // Version 1 is the only format so far: nothing to convert.
+    std::map<juce::String, juce::RangedAudioParameter*> byId;
+    for (auto* processorParameter : getParameters())
+        if (auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter))
+            byId[parameter->getParameterID()] = parameter;
+
+    // Damaged values are repaired before they can reach the audio thread: a duplicate id keeps only its last
+    // entry (the one the parameter state applies), values are snapped into range, non-numbers take defaults.
+    std::set<juce::String> seen;
+    for (int i = tree.getNumChildren(); --i >= 0;)
+    {
+        auto child = tree.getChild(i);
+        if (!child.hasType(kParam))
+            continue;
+        const auto id = child.getProperty(kId).toString();
+        const auto found = byId.find(id);
+        if (found == byId.end())
+            continue;
+        if (!seen.insert(id).second)
+        {
+            tree.removeChild(i, nullptr);
+            continue;
+        }
+        float value = 0.0f;
+        const auto& parameter = *found->second;
+        child.setProperty(kValue,
+                          readFiniteNumber(child.getProperty(kValue), value)
+                              ? parameter.getNormalisableRange().snapToLegalValue(value)
+                              : plainDefault(parameter),
+                          nullptr);
+    }
+
+    for (auto* processorParameter : getParameters())
+    {
+        auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
+        if (parameter == nullptr || seen.count(parameter->getParameterID()) > 0)
+            continue;
+        juce::ValueTree child(kParam);
+        child.setProperty(kId, parameter->getParameterID(), nullptr);
+        child.setProperty(kValue, plainDefault(*parameter), nullptr);
+        tree.appendChild(child, nullptr);
+    }
+    tree.setProperty(kStateVersion, kCurrentStateVersion, nullptr);
+    return tree;
+}
+
+juce::File VezovevaDirADAudioProcessor::presetFolder()
+{
+    const auto documents = juce::File::getSpecialLocation(juce::File::userDocumentsDirectory);
+    if (documents == juce::File() || documents.getFullPathName().isEmpty())
+        return {};
+    return documents.getChildFile("Vidizaridaza").getChildFile("Vivera").getChildFile("Presets");
+}
+
+bool VezovevaDirADAudioProcessor::savePresetFile(const juce::File& file)
+{
+    if (file == juce::File() || file.getFullPathName().isEmpty())
+        return false;
+
+    const auto name = file.getFileNameWithoutExtension();
+    auto state = copyCurrentState();
+    state.setProperty(kStateVersion, kCurrentStateVersion, nullptr);
+    state.setProperty(kPresetName, name, nullptr);
+
+    const auto xml = state.createXml();
+    if (xml == nullptr)
+        return false;
+    if (!file.getParentDirectory().createDirectory())
+        return false;
+    // Writes a temporary file and moves it into place, so a failed save never damages an existing preset.
+    if (!xml->writeTo(file, juce::XmlElement::TextFormat()))
+        return false;
+
+    setPresetName(name);
+    return true;
+}
+
+bool VezovevaDirADAudioProcessor::loadPresetFile(const juce::File& file)
+{
+    if (!file.existsAsFile())
+        return false;
+    const auto xml = juce::XmlDocument::parse(file);
+    if (xml == nullptr)
+        return false;
+    return loadPresetXml(*xml, file.getFileNameWithoutExtension());
+}
+
+bool VezovevaDirADAudioProcessor::loadPresetXml(const juce::XmlElement& xml, const juce::String& presetName)
+{
+    if (!xml.hasTagName(parameters.state.getType()))
+        return false;
+
+    const auto tree = completeState(juce::ValueTree::fromXml(xml));
+    undoManager.beginNewTransaction();
+    for (auto* processorParameter : getParameters())
+    {
+        auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
+        if (parameter == nullptr || isKeptAcrossPresetLoads(parameter->getParameterID()))
+            continue;
+        const auto child = tree.getChildWithProperty(kId, parameter->getParameterID());
+        if (child.isValid())
+            setParameterFromPlainValue(*parameter, static_cast<float>(child.getProperty(kValue)));
+    }
+    // Records the changes now, inside this load's undo transaction.
+    parameters.copyState();
+    setPresetName(presetName);
+    return true;
+}
+
+const std::vector<VezovevaDirADAudioProcessor::FactoryPreset>& VezovevaDirADAudioProcessor::factoryPresets()
+{
+    static const std::vector<FactoryPreset> presets;
+    return presets;
+}
+
+void VezovevaDirADAudioProcessor::loadFactoryPreset(int index)
+{
+    undoManager.beginNewTransaction();
+    for (auto* processorParameter : getParameters())
+    {
+        auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
+        if (parameter != nullptr && !isKeptAcrossPresetLoads(parameter->getParameterID()))
+            parameter->setValueNotifyingHost(parameter->getDefaultValue());
+    }
+
+    juce::String name = "Init";
+    const auto& presets = factoryPresets();
+    if (index >= 0 && index < static_cast<int>(presets.size()))
+    {
+        const auto& preset = presets[static_cast<size_t>(index)];
+        for (const auto& [id, value] : preset.values)
+            if (auto* parameter = parameters.getParameter(id))
+                setParameterFromPlainValue(*parameter, value);
+        name = preset.englishName;
+    }
+    parameters.copyState();
+    setPresetName(name);
+}
+
+void VezovevaDirADAudioProcessor::copyToOtherSlot()
+{
+    otherSlotState = copyCurrentState();
+}
+
+void VezovevaDirADAudioProcessor::switchSlot()
+{
+    auto current = copyCurrentState();
+    parameters.replaceState(otherSlotState);
+    otherSlotState = current;
+    activeSlot = 1 - activeSlot;
+}
+
+void VezovevaDirADAudioProcessor::setParameterFromPlainValue(juce::RangedAudioParameter& parameter,
+                                                             float plainValue)
+{
+    const auto& range = parameter.getNormalisableRange();
+    if (!std::isfinite(plainValue))
+        return;
+    parameter.setValueNotifyingHost(range.convertTo0to1(range.snapToLegalValue(plainValue)));
+}
+
+bool VezovevaDirADAudioProcessor::isKeptAcrossPresetLoads(const juce::String& parameterId)
+{
+    // Latency and what the user is monitoring belong to the session, not to a sound.
+    return parameterId == ParamIds::lookahead || parameterId == ParamIds::monSig ||
+           parameterId == ParamIds::monCh;
+}
