@@ -1,6 +1,8 @@
 // Band bank: the per-sample reference and the band-major block form.
 #include "dsp/BandBank.h"
 
+#include "dsp/CascadeBlock.h"
+
 #include <algorithm>
 
 namespace vivera::dsp
@@ -11,6 +13,96 @@ int channelOf(const BandBankRouting& routing, int band) noexcept
 {
     const int chan = routing.chan[static_cast<size_t>(band)];
     return chan == kBandMid || chan == kBandSide ? chan : kBandStereo;
+}
+
+// Band-major sub-block: each band runs over all samples before the next band. Every sample still sees
+// the bands in index order with the same arithmetic, so the result equals the per-sample form exactly.
+void processBandBankSubBlock(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
+                             int n) noexcept
+{
+    if (routing.mono)
+        std::copy(left, left + n, right);
+    if (!routing.pitchAvailable)
+        return;
+
+    double work[kBandSubBlock];
+    double component[kBandSubBlock];
+    if (!routing.listenMode)
+    {
+        for (int band = 0; band < kBandCount; ++band)
+        {
+            const size_t k = static_cast<size_t>(band);
+            if (!bank.active[k])
+                continue;
+            const BandCascade& cascade = bank.cascades[k];
+            const int chan = channelOf(routing, band);
+            if (chan == kBandStereo)
+            {
+                if (routing.mono)
+                {
+                    runCascadeBlock(cascade, bank.states[k][0], left, n);
+                    std::copy(left, left + n, right);
+                }
+                else
+                    runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], left, right, n);
+                continue;
+            }
+            for (int i = 0; i < n; ++i)
+                work[i] = component[i] =
+                    chan == kBandMid ? (left[i] + right[i]) / 2.0 : (left[i] - right[i]) / 2.0;
+            runCascadeBlock(cascade, bank.states[k][0], work, n);
+            for (int i = 0; i < n; ++i)
+            {
+                const double w = work[i] - component[i];
+                left[i] = left[i] + w;
+                right[i] = chan == kBandMid ? right[i] + w : right[i] - w;
+            }
+        }
+        return;
+    }
+
+    // Listen mode: soloed bands in parallel on the dry input, summed in band order.
+    double dryL[kBandSubBlock], dryR[kBandSubBlock], workR[kBandSubBlock];
+    std::copy(left, left + n, dryL);
+    std::copy(right, right + n, dryR);
+    std::fill(left, left + n, 0.0);
+    std::fill(right, right + n, 0.0);
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        const size_t k = static_cast<size_t>(band);
+        if (!bank.active[k] || !routing.solo[k])
+            continue;
+        const BandCascade& cascade = bank.cascades[k];
+        const int chan = channelOf(routing, band);
+        if (chan == kBandStereo)
+        {
+            std::copy(dryL, dryL + n, work);
+            if (routing.mono)
+            {
+                runCascadeBlock(cascade, bank.states[k][0], work, n);
+                std::copy(work, work + n, workR);
+            }
+            else
+            {
+                std::copy(dryR, dryR + n, workR);
+                runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], work, workR, n);
+            }
+            for (int i = 0; i < n; ++i)
+            {
+                left[i] += work[i];
+                right[i] += workR[i];
+            }
+            continue;
+        }
+        for (int i = 0; i < n; ++i)
+            work[i] = chan == kBandMid ? (dryL[i] + dryR[i]) / 2.0 : (dryL[i] - dryR[i]) / 2.0;
+        runCascadeBlock(cascade, bank.states[k][0], work, n);
+        for (int i = 0; i < n; ++i)
+        {
+            left[i] += work[i];
+            right[i] = chan == kBandMid ? right[i] + work[i] : right[i] - work[i];
+        }
+    }
 }
 } // namespace
 
@@ -110,8 +202,9 @@ void processBandBankSample(BandBank& bank, const BandBankRouting& routing, doubl
 void processBandBank(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
                      int numSamples) noexcept
 {
-    for (int i = 0; i < numSamples; ++i)
-        processBandBankSample(bank, routing, left[i], right[i]);
+    for (int offset = 0; offset < numSamples; offset += kBandSubBlock)
+        processBandBankSubBlock(bank, routing, left + offset, right + offset,
+                                std::min(kBandSubBlock, numSamples - offset));
 }
 
 } // namespace vivera::dsp
