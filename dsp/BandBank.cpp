@@ -1,0 +1,210 @@
+// Band bank: the per-sample reference and the band-major block form.
+#include "dsp/BandBank.h"
+
+#include "dsp/CascadeBlock.h"
+
+#include <algorithm>
+
+namespace vivera::dsp
+{
+namespace
+{
+int channelOf(const BandBankRouting& routing, int band) noexcept
+{
+    const int chan = routing.chan[static_cast<size_t>(band)];
+    return chan == kBandMid || chan == kBandSide ? chan : kBandStereo;
+}
+
+// Band-major sub-block: each band runs over all samples before the next band. Every sample still sees
+// the bands in index order with the same arithmetic, so the result equals the per-sample form exactly.
+void processBandBankSubBlock(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
+                             int n) noexcept
+{
+    if (routing.mono)
+        std::copy(left, left + n, right);
+    if (!routing.pitchAvailable)
+        return;
+
+    double work[kBandSubBlock];
+    double component[kBandSubBlock];
+    if (!routing.listenMode)
+    {
+        for (int band = 0; band < kBandCount; ++band)
+        {
+            const size_t k = static_cast<size_t>(band);
+            if (!bank.active[k])
+                continue;
+            const BandCascade& cascade = bank.cascades[k];
+            const int chan = channelOf(routing, band);
+            if (chan == kBandStereo)
+            {
+                if (routing.mono)
+                {
+                    runCascadeBlock(cascade, bank.states[k][0], left, n);
+                    std::copy(left, left + n, right);
+                }
+                else
+                    runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], left, right, n);
+                continue;
+            }
+            for (int i = 0; i < n; ++i)
+                work[i] = component[i] =
+                    chan == kBandMid ? (left[i] + right[i]) / 2.0 : (left[i] - right[i]) / 2.0;
+            runCascadeBlock(cascade, bank.states[k][0], work, n);
+            for (int i = 0; i < n; ++i)
+            {
+                const double w = work[i] - component[i];
+                left[i] = left[i] + w;
+                right[i] = chan == kBandMid ? right[i] + w : right[i] - w;
+            }
+        }
+        return;
+    }
+
+    // Listen mode: soloed bands in parallel on the dry input, summed in band order.
+    double dryL[kBandSubBlock], dryR[kBandSubBlock], workR[kBandSubBlock];
+    std::copy(left, left + n, dryL);
+    std::copy(right, right + n, dryR);
+    std::fill(left, left + n, 0.0);
+    std::fill(right, right + n, 0.0);
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        const size_t k = static_cast<size_t>(band);
+        if (!bank.active[k] || !routing.solo[k])
+            continue;
+        const BandCascade& cascade = bank.cascades[k];
+        const int chan = channelOf(routing, band);
+        if (chan == kBandStereo)
+        {
+            std::copy(dryL, dryL + n, work);
+            if (routing.mono)
+            {
+                runCascadeBlock(cascade, bank.states[k][0], work, n);
+                std::copy(work, work + n, workR);
+            }
+            else
+            {
+                std::copy(dryR, dryR + n, workR);
+                runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], work, workR, n);
+            }
+            for (int i = 0; i < n; ++i)
+            {
+                left[i] += work[i];
+                right[i] += workR[i];
+            }
+            continue;
+        }
+        for (int i = 0; i < n; ++i)
+            work[i] = chan == kBandMid ? (dryL[i] + dryR[i]) / 2.0 : (dryL[i] - dryR[i]) / 2.0;
+        runCascadeBlock(cascade, bank.states[k][0], work, n);
+        for (int i = 0; i < n; ++i)
+        {
+            left[i] += work[i];
+            right[i] = chan == kBandMid ? right[i] + work[i] : right[i] - work[i];
+        }
+    }
+}
+} // namespace
+
+void resetBandBank(BandBank& bank) noexcept
+{
+    for (int band = 0; band < kBandCount; ++band)
+        clearBandState(bank, band);
+    bank.active.fill(false);
+}
+
+void clearBandState(BandBank& bank, int band) noexcept
+{
+    for (BandChannelState& st : bank.states[static_cast<size_t>(band)])
+        st = BandChannelState{};
+}
+
+void setBandActive(BandBank& bank, int band, bool active) noexcept
+{
+    bool& flag = bank.active[static_cast<size_t>(band)];
+    if (flag && !active)
+        clearBandState(bank, band);
+    flag = active;
+}
+
+bool anyBandSoloed(const BandBankRouting& routing) noexcept
+{
+    return std::any_of(routing.solo.begin(), routing.solo.end(), [](bool s) { return s; });
+}
+
+void processBandBankSample(BandBank& bank, const BandBankRouting& routing, double& left,
+                           double& right) noexcept
+{
+    if (routing.mono)
+        right = left;
+    if (!routing.pitchAvailable)
+        return;
+    const double inL = left, inR = right;
+    double outL = 0.0, outR = 0.0;
+    double L = left, R = right;
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        const size_t k = static_cast<size_t>(band);
+        if (!bank.active[k])
+            continue;
+        const BandCascade& cascade = bank.cascades[k];
+        BandChannelState& st0 = bank.states[k][0];
+        BandChannelState& st1 = bank.states[k][1];
+        const int chan = channelOf(routing, band);
+        if (routing.listenMode)
+        {
+            if (!routing.solo[k])
+                continue;
+            if (chan == kBandStereo)
+            {
+                const double b0 = processCascade(cascade, st0, inL);
+                outL += b0;
+                outR += routing.mono ? b0 : processCascade(cascade, st1, inR);
+            }
+            else if (chan == kBandMid)
+            {
+                const double b = processCascade(cascade, st0, (inL + inR) / 2.0);
+                outL += b;
+                outR += b;
+            }
+            else
+            {
+                const double b = processCascade(cascade, st0, (inL - inR) / 2.0);
+                outL += b;
+                outR -= b;
+            }
+            continue;
+        }
+        if (chan == kBandStereo)
+        {
+            L = processCascade(cascade, st0, L);
+            R = routing.mono ? L : processCascade(cascade, st1, R);
+        }
+        else if (chan == kBandMid)
+        {
+            const double m = (L + R) / 2.0;
+            const double w = processCascade(cascade, st0, m) - m;
+            L = L + w;
+            R = R + w;
+        }
+        else
+        {
+            const double d = (L - R) / 2.0;
+            const double w = processCascade(cascade, st0, d) - d;
+            L = L + w;
+            R = R - w;
+        }
+    }
+    left = routing.listenMode ? outL : L;
+    right = routing.listenMode ? outR : R;
+}
+
+void processBandBank(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
+                     int numSamples) noexcept
+{
+    for (int offset = 0; offset < numSamples; offset += kBandSubBlock)
+        processBandBankSubBlock(bank, routing, left + offset, right + offset,
+                                std::min(kBandSubBlock, numSamples - offset));
+}
+
+} // namespace vivera::dsp

@@ -1,0 +1,61 @@
+// The 16 band filters applied to a stereo (or mono) signal: in series in Stereo, Mid or Side, or in
+// listen mode as the sum of the soloed bands' band-passes. Runs band by band over a sub-block.
+#pragma once
+
+#include "dsp/BandCascade.h"
+
+#include <array>
+
+namespace vivera::dsp
+{
+
+constexpr int kBandCount = 16;
+constexpr int kBandSubBlock = 32; // the control rate: cascades are redesigned once per sub-block
+
+enum BandChannel : int
+{
+    kBandStereo = 0,
+    kBandMid = 1,
+    kBandSide = 2,
+};
+
+// How the bands are routed for one sub-block.
+struct BandBankRouting
+{
+    std::array<int, kBandCount> chan{};  // BandChannel per band; other values count as Stereo
+    std::array<bool, kBandCount> solo{}; // band added, enabled and soloed
+    bool listenMode = false;             // any band added, enabled and soloed
+    bool mono = false;                   // mono bus: R is L, only channel-0 states run Stereo bands
+    bool pitchAvailable = false;         // without a pitch the bank passes its input unchanged
+};
+
+// The running filters: one cascade, two channel states and an active flag per band.
+struct BandBank
+{
+    std::array<BandCascade, kBandCount> cascades{};
+    std::array<std::array<BandChannelState, 2>, kBandCount> states{};
+    std::array<bool, kBandCount> active{};
+};
+
+// Clears every state and active flag (prepare, full bypass).
+void resetBandBank(BandBank& bank) noexcept;
+
+// Zeroes both channel states of one band, so it restarts from silence.
+void clearBandState(BandBank& bank, int band) noexcept;
+
+// Records the band's activity after its design; a band that just went inactive is cleared.
+void setBandActive(BandBank& bank, int band, bool active) noexcept;
+
+// True when any band is soloed in the routing.
+bool anyBandSoloed(const BandBankRouting& routing) noexcept;
+
+// Reference form: one sample through the bank, bands in index order.
+void processBandBankSample(BandBank& bank, const BandBankRouting& routing, double& left,
+                           double& right) noexcept;
+
+// Block form, in place: band by band over the samples, bit-identical to calling processBandBankSample
+// for each sample. On a mono bus right is overwritten with the result for the mono channel's pair.
+void processBandBank(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
+                     int numSamples) noexcept;
+
+} // namespace vivera::dsp

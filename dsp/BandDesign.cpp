@@ -1,0 +1,59 @@
+// Band design: parameter folding and clamping around designCascade.
+#include "dsp/BandDesign.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vivera::dsp
+{
+namespace
+{
+// Truncates a choice value to an index in [0, maxIndex]; NaN and negatives count as 0.
+int choiceIndex(float value, int maxIndex) noexcept
+{
+    if (!(value > 0.0f))
+        return 0;
+    if (value >= static_cast<float>(maxIndex))
+        return maxIndex;
+    return static_cast<int>(value);
+}
+
+bool blendsDynamically(int type) noexcept
+{
+    return type == kSvfNotch || type == kSvfHighPass || type == kSvfLowPass;
+}
+} // namespace
+
+int bandTypeIndex(float type) noexcept
+{
+    return choiceIndex(type, 9);
+}
+
+int bandSectionKind(int bandType) noexcept
+{
+    return bandType < 0 || bandType > kSvfLowPass ? kSvfBell : bandType;
+}
+
+bool designBand(const BandFilterSettings& settings, double sampleRate, double frequencyHz, bool solo,
+                double amount, BandCascade& out)
+{
+    if (!(frequencyHz > 0.0))
+        return false;
+    const int type = bandTypeIndex(settings.type);
+    const int kind = bandSectionKind(type);
+    amount = amount > 0.0 ? std::min(amount, 1.0) : 0.0;
+    double gainDb = 0.0;
+    if (!blendsDynamically(type))
+    {
+        gainDb =
+            static_cast<double>(settings.gainDb) * static_cast<double>(settings.scalePercent) * 0.01 * amount;
+        gainDb = std::min(std::max(gainDb, -72.0), 72.0);
+    }
+    const int slope = choiceIndex(settings.slope, 5);
+    out = designCascade(kind, slope, frequencyHz, static_cast<double>(settings.q), gainDb, sampleRate, solo);
+    if (blendsDynamically(type) && !solo)
+        out.wet = amount;
+    return true;
+}
+
+} // namespace vivera::dsp

@@ -1,0 +1,31 @@
+// Designs one band's cascade from its raw settings, its current frequency and dynamic amount: the one
+// place where band type, slope, gain, Q and the global scale are folded and clamped.
+#pragma once
+
+#include "dsp/BandCascade.h"
+
+namespace vivera::dsp
+{
+
+// Raw parameter values as the parameter tree holds them (choice indices as floats).
+struct BandFilterSettings
+{
+    float type = 0.0f;           // band type 0..9
+    float slope = 1.0f;          // slope index 0..5
+    float gainDb = 0.0f;         // band gain, dB
+    float q = 2.0f;              // band Q
+    float scalePercent = 100.0f; // global gain scale, percent
+};
+
+// Section kind 0..5 a band type designs with; level-dependent and unknown types are Bells.
+int bandSectionKind(int bandType) noexcept;
+
+// Band type as an integer 0..9: the value truncated, negative or NaN values as 0 (Bell).
+int bandTypeIndex(float type) noexcept;
+
+// Writes the band's cascade and returns true; returns false and leaves out untouched when
+// frequencyHz <= 0 (band inactive). amount 0..1 is the dynamic amount (1 for a static band).
+bool designBand(const BandFilterSettings& settings, double sampleRate, double frequencyHz, bool solo,
+                double amount, BandCascade& out);
+
+} // namespace vivera::dsp

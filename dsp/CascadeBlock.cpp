@@ -1,0 +1,260 @@
+// Block kernels for a band cascade. Each section is a causal filter of its own input, so a cascade may be
+// run in pieces, one piece over the whole block before the next, without changing a single bit. Runs of
+// consecutive state-variable sections are software-pipelined with their states in registers, so the long
+// latency chain of one section overlaps the others'; a stereo pair shares one SSE2 register.
+#include "dsp/CascadeBlock.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define VIVERA_CASCADE_SSE2 1
+#endif
+
+namespace vivera::dsp
+{
+namespace
+{
+constexpr int kMaxBlock = 32;
+
+// One channel: plain doubles.
+struct Mono
+{
+    using Value = double;
+    static Value broadcast(double v) noexcept { return v; }
+    static Value add(Value a, Value b) noexcept { return a + b; }
+    static Value sub(Value a, Value b) noexcept { return a - b; }
+    static Value mul(Value a, Value b) noexcept { return a * b; }
+};
+
+#if VIVERA_CASCADE_SSE2
+// Left and right in one register: the same IEEE operations on both lanes.
+struct StereoSse2
+{
+    using Value = __m128d;
+    static Value broadcast(double v) noexcept { return _mm_set1_pd(v); }
+    static Value add(Value a, Value b) noexcept { return _mm_add_pd(a, b); }
+    static Value sub(Value a, Value b) noexcept { return _mm_sub_pd(a, b); }
+    static Value mul(Value a, Value b) noexcept { return _mm_mul_pd(a, b); }
+};
+#endif
+
+using StateArray = std::array<double, kMaxSections> BandChannelState::*;
+
+// Channel access for the two layouts: one buffer and one state, or a left/right pair of each.
+struct MonoIo
+{
+    double* x;
+    BandChannelState* st;
+    double load(int i) const noexcept { return x[i]; }
+    void store(int i, double v) const noexcept { x[i] = v; }
+    double state(StateArray member, int s) const noexcept { return (st->*member)[static_cast<size_t>(s)]; }
+    void setState(StateArray member, int s, double v) const noexcept
+    {
+        (st->*member)[static_cast<size_t>(s)] = v;
+    }
+};
+
+#if VIVERA_CASCADE_SSE2
+struct StereoIo
+{
+    double* left;
+    double* right;
+    BandChannelState* stL;
+    BandChannelState* stR;
+    __m128d load(int i) const noexcept { return _mm_set_pd(right[i], left[i]); }
+    void store(int i, __m128d v) const noexcept
+    {
+        _mm_store_sd(left + i, v);
+        _mm_storeh_pd(right + i, v);
+    }
+    __m128d state(StateArray member, int s) const noexcept
+    {
+        return _mm_set_pd((stR->*member)[static_cast<size_t>(s)], (stL->*member)[static_cast<size_t>(s)]);
+    }
+    void setState(StateArray member, int s, __m128d v) const noexcept
+    {
+        _mm_store_sd(&(stL->*member)[static_cast<size_t>(s)], v);
+        _mm_storeh_pd(&(stR->*member)[static_cast<size_t>(s)], v);
+    }
+};
+#endif
+
+// Sections first..first+Count-1, all state-variable, as a software pipeline: iteration t runs section s on
+// sample t - s, so the sections of one iteration are independent and their long input-to-output chains
+// overlap. States stay in locals. Term for term the arithmetic of processSvfSection.
+template <class Ops, int Count, class Io>
+void runSvfRun(const BandCascade& cascade, int first, const Io& io, int n) noexcept
+{
+    using V = typename Ops::Value;
+    V a1[Count], a2[Count], a3[Count], m0[Count], m1[Count], m2[Count], ic1[Count], ic2[Count];
+    for (int s = 0; s < Count; ++s)
+    {
+        const SvfCoefficients& c = cascade.sections[static_cast<size_t>(first + s)].svf;
+        a1[s] = Ops::broadcast(c.a1);
+        a2[s] = Ops::broadcast(c.a2);
+        a3[s] = Ops::broadcast(c.a3);
+        m0[s] = Ops::broadcast(c.m0);
+        m1[s] = Ops::broadcast(c.m1);
+        m2[s] = Ops::broadcast(c.m2);
+        ic1[s] = io.state(&BandChannelState::ic1, first + s);
+        ic2[s] = io.state(&BandChannelState::ic2, first + s);
+    }
+    const V two = Ops::broadcast(2.0);
+    auto section = [&](int s, V u) noexcept
+    {
+        const V e = Ops::sub(u, ic2[s]);
+        const V bp = Ops::add(Ops::mul(a1[s], ic1[s]), Ops::mul(a2[s], e));
+        const V lp = Ops::add(Ops::add(ic2[s], Ops::mul(a2[s], ic1[s])), Ops::mul(a3[s], e));
+        ic1[s] = Ops::sub(Ops::mul(two, bp), ic1[s]);
+        ic2[s] = Ops::sub(Ops::mul(two, lp), ic2[s]);
+        return Ops::add(Ops::add(Ops::mul(m0[s], u), Ops::mul(m1[s], bp)), Ops::mul(m2[s], lp));
+    };
+
+    V stageOut[Count]; // stageOut[s]: section s's output from the previous iteration
+    // Later sections first, so each reads its predecessor's output before it is overwritten.
+    auto partialIteration = [&](int t) noexcept
+    {
+        for (int s = Count - 1; s >= 0; --s)
+        {
+            const int sample = t - s;
+            if (sample < 0 || sample >= n)
+                continue;
+            stageOut[s] = section(s, s == 0 ? io.load(sample) : stageOut[s - 1]);
+            if (s == Count - 1)
+                io.store(sample, stageOut[s]);
+        }
+    };
+    const int fill = Count - 1;
+    const int total = n + fill;
+    for (int t = 0; t < std::min(fill, total); ++t)
+        partialIteration(t);
+    for (int t = fill; t < n; ++t)
+    {
+        for (int s = Count - 1; s > 0; --s)
+            stageOut[s] = section(s, stageOut[s - 1]);
+        stageOut[0] = section(0, io.load(t));
+        io.store(t - fill, stageOut[Count - 1]);
+    }
+    for (int t = std::max(fill, n); t < total; ++t)
+        partialIteration(t);
+
+    for (int s = 0; s < Count; ++s)
+    {
+        io.setState(&BandChannelState::ic1, first + s, ic1[s]);
+        io.setState(&BandChannelState::ic2, first + s, ic2[s]);
+    }
+}
+
+// One one-pole section over the block; the arithmetic of processOnePole.
+template <class Ops, class Io>
+void runOnePole(const FilterSection& section, int index, const Io& io, int n) noexcept
+{
+    using V = typename Ops::Value;
+    const V G = Ops::broadcast(section.G);
+    V s = io.state(&BandChannelState::s, index);
+    for (int i = 0; i < n; ++i)
+    {
+        const V u = io.load(i);
+        const V d = Ops::mul(Ops::sub(u, s), G);
+        const V low = Ops::add(s, d);
+        s = Ops::add(low, d);
+        io.store(i, section.isHighPass ? Ops::sub(u, low) : low);
+    }
+    io.setState(&BandChannelState::s, index, s);
+}
+
+// Longest run in one pipeline: four sections' states and outputs still fit the sixteen SSE2 registers;
+// longer runs spill and measure slower.
+constexpr int kMaxRun = 4;
+
+// All sections of the cascade, in order, consecutive state-variable sections in runs of up to kMaxRun.
+template <class Ops, class Io> void runSections(const BandCascade& cascade, const Io& io, int n) noexcept
+{
+    int first = 0;
+    while (first < cascade.sectionCount)
+    {
+        if (cascade.sections[static_cast<size_t>(first)].isOnePole)
+        {
+            runOnePole<Ops>(cascade.sections[static_cast<size_t>(first)], first, io, n);
+            ++first;
+            continue;
+        }
+        int count = 1;
+        while (first + count < cascade.sectionCount && count < kMaxRun &&
+               !cascade.sections[static_cast<size_t>(first + count)].isOnePole)
+            ++count;
+        switch (count)
+        {
+        case 1:
+            runSvfRun<Ops, 1>(cascade, first, io, n);
+            break;
+        case 2:
+            runSvfRun<Ops, 2>(cascade, first, io, n);
+            break;
+        case 3:
+            runSvfRun<Ops, 3>(cascade, first, io, n);
+            break;
+        default:
+            runSvfRun<Ops, 4>(cascade, first, io, n);
+            break;
+        }
+        first += count;
+    }
+}
+
+// Dry/wet blend after the last section, as processCascade does it.
+void blendWet(double wet, const double* dry, double* y, int n) noexcept
+{
+    for (int i = 0; i < n; ++i)
+        y[i] = dry[i] + wet * (y[i] - dry[i]);
+}
+
+} // namespace
+
+void runCascadeBlock(const BandCascade& cascade, BandChannelState& st, double* x, int n) noexcept
+{
+    for (int offset = 0; offset < n; offset += kMaxBlock)
+    {
+        const int m = std::min(kMaxBlock, n - offset);
+        double* block = x + offset;
+        double dry[kMaxBlock];
+        const bool blend = cascade.wet < 1.0;
+        if (blend)
+            std::copy(block, block + m, dry);
+        runSections<Mono>(cascade, MonoIo{block, &st}, m);
+        if (blend)
+            blendWet(cascade.wet, dry, block, m);
+    }
+}
+
+void runCascadeBlockStereo(const BandCascade& cascade, BandChannelState& stL, BandChannelState& stR,
+                           double* left, double* right, int n) noexcept
+{
+#if VIVERA_CASCADE_SSE2
+    for (int offset = 0; offset < n; offset += kMaxBlock)
+    {
+        const int m = std::min(kMaxBlock, n - offset);
+        double* l = left + offset;
+        double* r = right + offset;
+        double dryL[kMaxBlock], dryR[kMaxBlock];
+        const bool blend = cascade.wet < 1.0;
+        if (blend)
+        {
+            std::copy(l, l + m, dryL);
+            std::copy(r, r + m, dryR);
+        }
+        runSections<StereoSse2>(cascade, StereoIo{l, r, &stL, &stR}, m);
+        if (blend)
+        {
+            blendWet(cascade.wet, dryL, l, m);
+            blendWet(cascade.wet, dryR, r, m);
+        }
+    }
+#else
+    runCascadeBlock(cascade, stL, left, n);
+    runCascadeBlock(cascade, stR, right, n);
+#endif
+}
+
+} // namespace vivera::dsp
