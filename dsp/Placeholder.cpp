@@ -1,2 +1,0 @@
-// Keeps the library non-empty until the first algorithm lands.
-namespace vivera::dsp {}

@@ -1,0 +1,104 @@
+// Section design and response: the recursions themselves are inline in the header.
+#include "dsp/SvfSection.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vivera::dsp
+{
+namespace
+{
+constexpr double kPi = 3.14159265358979323846;
+
+// Keeps designs inside the range where tan() pre-warping is well behaved.
+double clampSectionFrequency(double frequencyHz, double sampleRate)
+{
+    return std::min(std::max(frequencyHz, 5.0), 0.49 * sampleRate);
+}
+} // namespace
+
+SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double gainDb, double sampleRate)
+{
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double f = clampSectionFrequency(frequencyHz, sampleRate);
+    double g = std::tan(kPi * f / sampleRate);
+    const double qFloored = std::max(q, 0.1);
+    double k = 1.0 / qFloored;
+
+    SvfCoefficients c;
+    c.m0 = 1.0;
+    c.m1 = 0.0;
+    c.m2 = 0.0;
+    switch (type)
+    {
+    case kSvfBell:
+        k = 1.0 / (qFloored * A);
+        c.m1 = k * (A * A - 1.0);
+        break;
+    case kSvfLowShelf:
+        c.m1 = k * (A - 1.0);
+        c.m2 = A * A - 1.0;
+        g /= std::sqrt(A);
+        break;
+    case kSvfHighShelf:
+        c.m0 = A * A;
+        c.m1 = k * (1.0 - A) * A;
+        c.m2 = 1.0 - A * A;
+        g *= std::sqrt(A);
+        break;
+    case kSvfNotch:
+        c.m1 = -k;
+        break;
+    case kSvfHighPass:
+        c.m1 = -k;
+        c.m2 = -1.0;
+        break;
+    case kSvfLowPass:
+        c.m0 = 0.0;
+        c.m2 = 1.0;
+        break;
+    case kSvfBandPass:
+        c.m0 = 0.0;
+        c.m1 = k;
+        break;
+    default: // unknown code: the section passes its input
+        break;
+    }
+    c.a1 = 1.0 / (1.0 + g * (g + k));
+    c.a2 = g * c.a1;
+    c.a3 = g * c.a2;
+    return c;
+}
+
+FilterSection designOnePole(bool isHighPass, double frequencyHz, double sampleRate)
+{
+    const double f = clampSectionFrequency(frequencyHz, sampleRate);
+    const double t = std::tan(kPi * f / sampleRate);
+    FilterSection section;
+    section.isOnePole = true;
+    section.isHighPass = isHighPass;
+    section.G = t / (1.0 + t);
+    return section;
+}
+
+std::complex<double> sectionResponse(const FilterSection& section, double omega)
+{
+    using C = std::complex<double>;
+    if (section.isOnePole)
+    {
+        const double G = section.G;
+        const C z = std::polar(1.0, omega);
+        const C low = G + (1.0 - G) * 2.0 * G / (z - 1.0 + 2.0 * G);
+        return section.isHighPass ? C(1.0) - low : low;
+    }
+    const SvfCoefficients& c = section.svf;
+    const C zi = std::polar(1.0, -omega);
+    const C zi2 = std::polar(1.0, -2.0 * omega);
+    const C D = 1.0 + 2.0 * (c.a3 - c.a1) * zi + (2.0 * c.a1 + 2.0 * c.a3 - 1.0) * zi2;
+    const C onePlusZi = 1.0 + zi;
+    const C bp = c.a2 * (1.0 - zi2) / D;
+    const C lp = c.a3 * onePlusZi * onePlusZi / D;
+    return c.m0 + c.m1 * bp + c.m2 * lp;
+}
+
+} // namespace vivera::dsp

@@ -1,4 +1,0 @@
-#include <gtest/gtest.h>
-
-// Keeps the DSP test executable buildable before the first algorithm test lands.
-TEST(DspLibrary, Links) { SUCCEED(); }
