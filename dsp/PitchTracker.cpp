@@ -52,17 +52,24 @@ void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double f
 
 void computeDifferenceFunction(const float* frame, int windowLength, int maxLag, double* d) noexcept
 {
+    // Widen once: keeps the float-to-double conversion out of the inner loop (8 KB of stack).
+    double x[PitchTracker::kFrameSize];
+    const int used = std::min(windowLength + maxLag, PitchTracker::kFrameSize);
+    for (int i = 0; i < used; ++i)
+        x[i] = frame[i];
+    windowLength = std::min(windowLength, used - maxLag);
+
     for (int tau = 0; tau <= maxLag; ++tau)
         d[tau] = 0.0;
     // Sample-major: the inner loop runs over lags with independent accumulators, which vectorises without
     // reassociating any sum (each d[tau] still adds its terms in increasing i).
     for (int i = 0; i < windowLength; ++i)
     {
-        const double xi = frame[i];
-        const float* shifted = frame + i;
+        const double xi = x[i];
+        const double* shifted = x + i;
         for (int tau = 1; tau <= maxLag; ++tau)
         {
-            const double diff = xi - static_cast<double>(shifted[tau]);
+            const double diff = xi - shifted[tau];
             d[tau] += diff * diff;
         }
     }
