@@ -1,0 +1,234 @@
+// Pitch estimator: input band limit and decimation, YIN-style analysis per hop, median-of-three output.
+#include "dsp/PitchTracker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <limits>
+
+namespace vivera::dsp
+{
+
+namespace
+{
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kButterworthQ = 0.70710678;
+constexpr double kFourthOrderQ1 = 0.5412;
+constexpr double kFourthOrderQ2 = 1.30656;
+constexpr double kSilencePeak = 1e-4; // -80 dBFS: never analysed, whatever the gate
+constexpr float kGateOffDb = -79.9f;
+constexpr double kMinPitchHz = 30.0;
+constexpr double kMaxPitchHz = 2000.0;
+
+double medianOfThree(double a, double b, double c) noexcept
+{
+    return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+} // namespace
+
+void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double frequencyHz, double q,
+                         double sampleRate, double fallbackHz) noexcept
+{
+    const double f =
+        std::clamp(std::isfinite(frequencyHz) ? frequencyHz : fallbackHz, 1.0, 0.49 * sampleRate);
+    const double w = 2.0 * kPi * f / sampleRate;
+    const double cosW = std::cos(w);
+    const double alpha = std::sin(w) / (2.0 * q);
+    const double a0 = 1.0 + alpha;
+    if (kind == TrackerBiquadKind::highPass)
+    {
+        filter.b0 = (1.0 + cosW) / (2.0 * a0);
+        filter.b1 = -(1.0 + cosW) / a0;
+    }
+    else
+    {
+        filter.b0 = (1.0 - cosW) / (2.0 * a0);
+        filter.b1 = (1.0 - cosW) / a0;
+    }
+    filter.b2 = filter.b0;
+    filter.a1 = -2.0 * cosW / a0;
+    filter.a2 = (1.0 - alpha) / a0;
+}
+
+void computeDifferenceFunction(const float* frame, int windowLength, int maxLag, double* d) noexcept
+{
+    // Widen once: keeps the float-to-double conversion out of the inner loop (8 KB of stack).
+    double x[PitchTracker::kFrameSize];
+    const int used = std::min(windowLength + maxLag, PitchTracker::kFrameSize);
+    for (int i = 0; i < used; ++i)
+        x[i] = frame[i];
+    windowLength = std::min(windowLength, used - maxLag);
+
+    for (int tau = 0; tau <= maxLag; ++tau)
+        d[tau] = 0.0;
+    // Sample-major: the inner loop runs over lags with independent accumulators, which vectorises without
+    // reassociating any sum (each d[tau] still adds its terms in increasing i).
+    for (int i = 0; i < windowLength; ++i)
+    {
+        const double xi = x[i];
+        const double* shifted = x + i;
+        for (int tau = 1; tau <= maxLag; ++tau)
+        {
+            const double diff = xi - shifted[tau];
+            d[tau] += diff * diff;
+        }
+    }
+}
+
+void PitchTracker::prepare(double newSampleRate) noexcept
+{
+    sampleRate = newSampleRate;
+    decimation = std::max(1, static_cast<int>(std::lround(sampleRate / 12000.0)));
+    decimatedRate = sampleRate / decimation;
+    minLag = std::max(2, static_cast<int>(std::floor(decimatedRate / 2000.0)));
+    maxLag = std::min(kMaxLag, static_cast<int>(std::ceil(decimatedRate / 30.0)) + 1);
+    windowLength = kFrameSize - maxLag;
+
+    highPass = {};
+    lowPass1 = {};
+    lowPass2 = {};
+    designFilters();
+
+    std::fill(std::begin(ring), std::end(ring), 0.0f);
+    std::fill(std::begin(frame), std::end(frame), 0.0f);
+    std::fill(std::begin(cmndf), std::end(cmndf), 0.0);
+    writeIndex = 0;
+    fillCount = 0;
+    hopCounter = 0;
+    decimationCounter = 0;
+    std::fill(std::begin(history), std::end(history), 0.0);
+    historyIndex = 0;
+    historyCount = 0;
+    missCount = 0;
+    pitchHz = 0.0f;
+    levelDb = -120.0f;
+}
+
+void PitchTracker::applySettings(float sensPercent, float gate, float trackHpHz, float trackLpHz) noexcept
+{
+    threshold = std::clamp(static_cast<double>(sensPercent) / 100.0, 0.02, 1.0);
+    gateDb = gate;
+    // Written as negated equality so that a NaN (stored or new) always triggers a redesign.
+    if (!(trackHpHz == hpHz) || !(trackLpHz == lpHz))
+    {
+        hpHz = trackHpHz;
+        lpHz = trackLpHz;
+        designFilters();
+    }
+}
+
+void PitchTracker::designFilters() noexcept
+{
+    designTrackerBiquad(highPass, TrackerBiquadKind::highPass, hpHz, kButterworthQ, sampleRate, kDefaultHpHz);
+    const double lp = std::isfinite(lpHz) ? static_cast<double>(lpHz) : static_cast<double>(kDefaultLpHz);
+    const double fc = std::min(lp, 0.4 * decimatedRate);
+    designTrackerBiquad(lowPass1, TrackerBiquadKind::lowPass, fc, kFourthOrderQ1, sampleRate, kDefaultLpHz);
+    designTrackerBiquad(lowPass2, TrackerBiquadKind::lowPass, fc, kFourthOrderQ2, sampleRate, kDefaultLpHz);
+}
+
+void PitchTracker::pushSample(float x) noexcept
+{
+    double y = processTrackerBiquad(highPass, x);
+    y = processTrackerBiquad(lowPass1, y);
+    y = processTrackerBiquad(lowPass2, y);
+    if (!std::isfinite(y))
+    {
+        // A non-finite input would otherwise stay in the recursions for ever and silence the tracker.
+        highPass.s1 = highPass.s2 = lowPass1.s1 = lowPass1.s2 = lowPass2.s1 = lowPass2.s2 = 0.0;
+        y = 0.0;
+    }
+
+    if (++decimationCounter < decimation)
+        return;
+    decimationCounter = 0;
+
+    ring[writeIndex] = static_cast<float>(y);
+    writeIndex = (writeIndex + 1) % kRingSize;
+    fillCount = std::min(fillCount + 1, kRingSize);
+
+    if (++hopCounter < kHop)
+        return;
+    hopCounter = 0;
+    if (fillCount >= kFrameSize)
+        analyse();
+}
+
+void PitchTracker::analyse() noexcept
+{
+    const int start = (writeIndex - kFrameSize + kRingSize) % kRingSize;
+    const int firstPart = std::min(kFrameSize, kRingSize - start);
+    std::copy(ring + start, ring + start + firstPart, frame);
+    std::copy(ring, ring + (kFrameSize - firstPart), frame + firstPart);
+
+    float peak = 0.0f;
+    for (float v : frame)
+        peak = std::max(peak, std::abs(v));
+    levelDb = static_cast<float>(20.0 * std::log10(static_cast<double>(peak) + 1e-12));
+
+    if (peak <= kSilencePeak || (gateDb > kGateOffDb && levelDb < gateDb))
+    {
+        miss();
+        return;
+    }
+
+    computeDifferenceFunction(frame, windowLength, maxLag, cmndf);
+
+    // In place: d(tau) is read before cmndf[tau] overwrites it.
+    cmndf[0] = 1.0;
+    double runningSum = 0.0;
+    for (int tau = 1; tau <= maxLag; ++tau)
+    {
+        const double d = cmndf[tau];
+        runningSum += d;
+        cmndf[tau] = runningSum > 0.0 ? tau * d / runningSum : 1.0;
+    }
+
+    int tau = minLag;
+    while (tau <= maxLag - 1 && !(cmndf[tau] < threshold))
+        ++tau;
+    if (tau > maxLag - 1)
+    {
+        miss();
+        return;
+    }
+    while (tau + 1 <= maxLag - 1 && cmndf[tau] > cmndf[tau + 1])
+        ++tau;
+
+    const double left = cmndf[tau - 1];
+    const double centre = cmndf[tau];
+    const double right = cmndf[tau + 1];
+    const double den = 2.0 * (2.0 * centre - right - left);
+    const double delta = std::abs(den) > 1e-12 ? std::clamp((right - left) / den, -1.0, 1.0) : 0.0;
+
+    const double frequency = decimatedRate / (tau + delta);
+    if (frequency < kMinPitchHz || frequency > kMaxPitchHz)
+    {
+        miss();
+        return;
+    }
+    accept(frequency);
+}
+
+void PitchTracker::miss() noexcept
+{
+    // Saturates so that months of silence cannot overflow the count.
+    if (missCount < std::numeric_limits<int>::max())
+        ++missCount;
+    if (missCount >= 2)
+    {
+        pitchHz = 0.0f;
+        historyCount = 0;
+    }
+}
+
+void PitchTracker::accept(double frequencyHz) noexcept
+{
+    missCount = 0;
+    history[historyIndex] = frequencyHz;
+    historyIndex = (historyIndex + 1) % kHistorySize;
+    historyCount = std::min(historyCount + 1, kHistorySize);
+    pitchHz = static_cast<float>(
+        historyCount < kHistorySize ? frequencyHz : medianOfThree(history[0], history[1], history[2]));
+}
+
+} // namespace vivera::dsp
