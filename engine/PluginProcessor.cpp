@@ -104,6 +104,7 @@ const juce::String VezovevaDirADAudioProcessor::getName() const
 void VezovevaDirADAudioProcessor::prepareToPlay(double newSampleRate, int maximumBlockSize)
 {
     sampleRate = newSampleRate;
+    tracker.prepare(sampleRate);
 
     lookaheadSamples = static_cast<int>(std::lround(kLookaheadSeconds * sampleRate));
     const int delayLength = std::max(1, lookaheadSamples);
@@ -130,7 +131,10 @@ void VezovevaDirADAudioProcessor::prepareToPlay(double newSampleRate, int maximu
     if (getLatencySamples() != latencySamples)
         setLatencySamples(latencySamples);
 
+    vivera::dsp::resetFollower(follower);
+    resetBands();
     resetRamps();
+    telemetry.autoGainDb.store(0.0f);
 }
 
 void VezovevaDirADAudioProcessor::resetRamps()
@@ -164,16 +168,6 @@ bool VezovevaDirADAudioProcessor::isBusesLayoutSupported(const BusesLayout& layo
     const auto sidechain = layouts.getChannelSet(true, 1);
     return sidechain.isDisabled() || sidechain == juce::AudioChannelSet::mono() ||
            sidechain == juce::AudioChannelSet::stereo();
-}
-
-void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
-{
-    juce::ScopedNoDenormals noDenormals;
-
-    // The main input and output share their channels, so the audio passes through as it is.
-    const int mainChannels = getMainBusNumInputChannels();
-    for (int channel = mainChannels; channel < getTotalNumOutputChannels(); ++channel)
-        buffer.clear(channel, 0, buffer.getNumSamples());
 }
 
 void VezovevaDirADAudioProcessor::processBlockBypassed(juce::AudioBuffer<float>& buffer,

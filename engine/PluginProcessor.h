@@ -2,6 +2,15 @@
 #pragma once
 
 #include "ParameterIds.h"
+#include "Telemetry.h"
+
+#include "dsp/AutoGain.h"
+#include "dsp/BandBank.h"
+#include "dsp/BandDesign.h"
+#include "dsp/BandDetector.h"
+#include "dsp/DetectorSettingsRules.h"
+#include "dsp/PitchFollower.h"
+#include "dsp/PitchTracker.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -89,9 +98,31 @@ public:
     void switchSlot();
     juce::String getPresetName() const;
 
+    // Band designs as the audio path makes them, for the auto-gain estimate and the editor's curves.
+    bool designBand(int bandIndex, double frequencyHz, bool solo, double amount,
+                    vivera::dsp::BandCascade& cascade) const noexcept;
+    float estimateAutoGain(float pitchHz) const noexcept;
+
+    // Written by the audio thread, read by the editor.
+    Telemetry telemetry;
+
 private:
     void cacheParameterPointers();
     void resetRamps();
+
+    vivera::dsp::BandFilterSettings bandFilterSettings(int bandIndex) const noexcept;
+    vivera::dsp::BandDynamicsParameters bandDynamicsParameters(int bandIndex) const noexcept;
+
+    void resetBands() noexcept;
+    void followTransport(int n) noexcept;
+    void runLookaheadDelay(float* const* channels, const int* delayIndices, int count, int n) noexcept;
+    void updateBand(int k, bool available, bool lock, int offset, int m, float* const* mainChannels,
+                    int mainCount, float* const* sidechainChannels, int scCount,
+                    std::array<float, kNumBands>& blockAmount, std::array<float, kNumBands>& blockLevel,
+                    vivera::dsp::BandBankRouting& routing) noexcept;
+    void renderSubBlock(float* const* mainChannels, int mainCount, int offset, int m, bool available,
+                        const vivera::dsp::BandBankRouting& routing, bool softClipOn, bool deltaMonitoring,
+                        int monitorChannel) noexcept;
 
     juce::ValueTree copyCurrentState();
     void setPresetName(const juce::String& name);
@@ -100,6 +131,13 @@ private:
 
     // Pitch tracking
     double sampleRate = 44100.0;
+    vivera::dsp::PitchTracker tracker;
+    vivera::dsp::PitchFollower follower; // logPitch, hasPitch, samplesSinceLoss, frozen pitches
+
+    // Bands: cascades, channel states and active flags, and one level detector each.
+    vivera::dsp::BandBank bands;
+    std::array<vivera::dsp::BandDetector, kNumBands> detectors{};
+    std::array<float, kNumBands> lastBandFrequency{};
 
     // Ramps of the parameter-driven gains (20 ms, makeup gain 400 ms).
     juce::LinearSmoothedValue<float> mixRamp;

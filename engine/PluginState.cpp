@@ -17,7 +17,6 @@ const juce::Identifier kValue{"value"};
 
 constexpr int kCurrentStateVersion = 1;
 const char* const kPluginVersionText = "0.1.0";
-const char* const kPresetExtension = ".opreset";
 
 float plainDefault(const juce::RangedAudioParameter& parameter)
 {

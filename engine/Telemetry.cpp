@@ -1,0 +1,81 @@
+#include "Telemetry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+float blockPeak(const juce::AudioBuffer<float>& buffer, int channel) noexcept
+{
+    if (buffer.hasBeenCleared())
+        return 0.0f;
+    const float* samples = buffer.getReadPointer(channel);
+    float peak = 0.0f;
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+        peak = std::max(peak, std::abs(samples[i]));
+    return peak;
+}
+
+void writeMonoToRing(const juce::AudioBuffer<float>& buffer, int channelCount, int start,
+                     std::array<float, Telemetry::kScopeSize>& ring) noexcept
+{
+    const int n = buffer.getNumSamples();
+    for (int j = 0; j < n; ++j)
+    {
+        float sum = 0.0f;
+        for (int c = 0; c < channelCount; ++c)
+            sum += buffer.getSample(c, j);
+        ring[static_cast<size_t>((start + j) % Telemetry::kScopeSize)] =
+            channelCount > 0 ? sum / static_cast<float>(channelCount) : 0.0f;
+    }
+}
+} // namespace
+
+void raiseAtomicMaximum(std::atomic<float>& target, float value) noexcept
+{
+    float stored = target.load();
+    while (value > stored && !target.compare_exchange_weak(stored, value))
+    {
+    }
+}
+
+Telemetry::Telemetry()
+{
+    for (auto& level : bandDetectorLevel)
+        level.store(-120.0f);
+}
+
+void Telemetry::meterInput(const juce::AudioBuffer<float>& buffer, int channelCount,
+                           int& scopeBlockStart) noexcept
+{
+    scopeBlockStart = scopeWriteIndex.load();
+    for (int c = 0; c < std::min(channelCount, 2); ++c)
+        raiseAtomicMaximum(inputPeak[static_cast<size_t>(c)], blockPeak(buffer, c));
+    writeMonoToRing(buffer, std::min(channelCount, 2), scopeBlockStart, inputScope);
+}
+
+void Telemetry::meterOutput(const juce::AudioBuffer<float>& buffer, int channelCount,
+                            int scopeBlockStart) noexcept
+{
+    for (int c = 0; c < std::min(channelCount, 2); ++c)
+        raiseAtomicMaximum(outputPeak[static_cast<size_t>(c)], blockPeak(buffer, c));
+    writeMonoToRing(buffer, std::min(channelCount, 2), scopeBlockStart, outputScope);
+    scopeWriteIndex.store((scopeBlockStart + buffer.getNumSamples()) % kScopeSize);
+}
+
+void Telemetry::publishBypassedBands() noexcept
+{
+    for (size_t k = 0; k < kNumBands; ++k)
+    {
+        publishedBandFrequency[k].store(0.0f);
+        bandDynamicAmount[k].store(0.0f);
+        bandDetectorLevel[k].store(-120.0f);
+    }
+}
+
+void Telemetry::copyScope(const std::array<float, kScopeSize>& ring, float* destination) const noexcept
+{
+    const int start = scopeWriteIndex.load();
+    for (int i = 0; i < kScopeSize; ++i)
+        destination[i] = ring[static_cast<size_t>((start + i) % kScopeSize)];
+}

@@ -1,0 +1,21 @@
+// What must hold after any input, however damaged: every parameter valid, and the state still saveable.
+#pragma once
+
+#include "PluginProcessor.h"
+
+#include <cmath>
+#include <cstdlib>
+
+inline void checkProcessorIsSound(VezovevaDirADAudioProcessor& processor)
+{
+    for (auto* parameter : processor.getParameters())
+    {
+        const float value = parameter->getValue();
+        if (!std::isfinite(value) || value < 0.0f || value > 1.0f)
+            std::abort();
+    }
+    juce::MemoryBlock blob;
+    processor.getStateInformation(blob);
+    if (blob.getSize() < 9)
+        std::abort();
+}
