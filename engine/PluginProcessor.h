@@ -91,6 +91,7 @@ public:
     static juce::File presetFolder();
     bool savePresetFile(const juce::File& file);
     bool loadPresetFile(const juce::File& file);
+    bool loadPresetData(const void* data, size_t size, const juce::String& presetName);
     bool loadPresetXml(const juce::XmlElement& xml, const juce::String& presetName);
     static const std::vector<FactoryPreset>& factoryPresets();
     void loadFactoryPreset(int index);

@@ -1,8 +1,11 @@
 // Saving and restoring the whole state: the host's state blob, preset files, the Init reset and A/B slots.
 #include "PluginProcessor.h"
+#include "Utf8Validation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -16,6 +19,8 @@ const juce::Identifier kId{"id"};
 const juce::Identifier kValue{"value"};
 
 constexpr int kCurrentStateVersion = 1;
+constexpr juce::uint32 kStateMagic = 0x21324356; // "VC2!"
+constexpr juce::int64 kMaximumPresetBytes = 16 * 1024 * 1024;
 const char* const kPluginVersionText = "0.1.0";
 
 float plainDefault(const juce::RangedAudioParameter& parameter)
@@ -44,6 +49,22 @@ bool readFiniteNumber(const juce::var& stored, float& result)
         return false;
     result = static_cast<float>(value);
     return std::isfinite(value) && std::isfinite(result);
+}
+// Parses stored XML text (state or preset): up to the first zero byte, after an optional byte-order mark,
+// and only when it is well-formed UTF-8.
+std::unique_ptr<juce::XmlElement> parseStoredXml(const char* text, size_t size)
+{
+    if (size >= 3 && static_cast<unsigned char>(text[0]) == 0xef &&
+        static_cast<unsigned char>(text[1]) == 0xbb && static_cast<unsigned char>(text[2]) == 0xbf)
+    {
+        text += 3;
+        size -= 3;
+    }
+    const auto length = static_cast<size_t>(std::find(text, text + size, '\0') - text);
+    if (length == 0 || length > static_cast<size_t>(std::numeric_limits<int>::max()) ||
+        !isValidUtf8(text, length))
+        return nullptr;
+    return juce::parseXML(juce::String::fromUTF8(text, static_cast<int>(length)));
 }
 } // namespace
 
@@ -76,8 +97,15 @@ void VezovevaDirADAudioProcessor::setStateInformation(const void* data, int size
 {
     if (data == nullptr || sizeInBytes <= 8)
         return;
-    // Checks the magic and a positive length, and never reads past the data.
-    const auto xml = getXmlFromBinary(data, sizeInBytes);
+    const auto* bytes = static_cast<const char*>(data);
+    if (juce::ByteOrder::littleEndianInt(bytes) != kStateMagic)
+        return;
+    const auto length = static_cast<juce::int32>(juce::ByteOrder::littleEndianInt(bytes + 4));
+    if (length <= 0)
+        return;
+    // A length beyond the data reads only what is there.
+    const auto xml = parseStoredXml(
+        bytes + 8, std::min(static_cast<size_t>(length), static_cast<size_t>(sizeInBytes - 8)));
     if (xml == nullptr || !xml->hasTagName(parameters.state.getType()))
         return;
     parameters.replaceState(completeState(juce::ValueTree::fromXml(*xml)));
@@ -164,12 +192,19 @@ bool VezovevaDirADAudioProcessor::savePresetFile(const juce::File& file)
 
 bool VezovevaDirADAudioProcessor::loadPresetFile(const juce::File& file)
 {
-    if (!file.existsAsFile())
+    if (!file.existsAsFile() || file.getSize() > kMaximumPresetBytes)
         return false;
-    const auto xml = juce::XmlDocument::parse(file);
-    if (xml == nullptr)
+    juce::MemoryBlock data;
+    if (!file.loadFileAsData(data))
         return false;
-    return loadPresetXml(*xml, file.getFileNameWithoutExtension());
+    return loadPresetData(data.getData(), data.getSize(), file.getFileNameWithoutExtension());
+}
+
+bool VezovevaDirADAudioProcessor::loadPresetData(const void* data, size_t size,
+                                                 const juce::String& presetName)
+{
+    const auto xml = parseStoredXml(static_cast<const char*>(data), size);
+    return xml != nullptr && loadPresetXml(*xml, presetName);
 }
 
 bool VezovevaDirADAudioProcessor::loadPresetXml(const juce::XmlElement& xml, const juce::String& presetName)

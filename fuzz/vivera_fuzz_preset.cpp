@@ -1,4 +1,4 @@
-// Feeds arbitrary text to the preset loader, as if read from a preset file.
+// Feeds arbitrary bytes to the preset loader, as if read from a preset file.
 #include "FuzzChecks.h"
 
 #include <cstddef>
@@ -21,9 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > (1u << 20))
         return 0;
-    const auto text = juce::String::fromUTF8(reinterpret_cast<const char*>(data), static_cast<int>(size));
-    if (auto xml = juce::parseXML(text))
-        processor->loadPresetXml(*xml, "fuzz");
+    processor->loadPresetData(data, size, "fuzz");
     checkProcessorIsSound(*processor);
     return 0;
 }
