@@ -1,0 +1,312 @@
+#include "support/AllocationCounter.h"
+#include "support/ProcessorHarness.h"
+#include "support/Signals.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr double kRate = 48000.0;
+constexpr int kLatency = 4800;
+
+class Pipeline : public testing::Test, protected ProcessorHarness
+{
+};
+
+// The delay line blends x + mix * (old - x), so a fully delayed sample matches to float rounding.
+void expectDelayedCopy(const juce::AudioBuffer<float>& output, const juce::AudioBuffer<float>& input,
+                       int delay, int from)
+{
+    for (int c = 0; c < output.getNumChannels(); ++c)
+        for (int i = std::max(from, delay); i < output.getNumSamples(); ++i)
+            ASSERT_NEAR(output.getSample(c, i), input.getSample(c, i - delay), 1e-6f)
+                << "channel " << c << " sample " << i;
+}
+
+TEST_F(Pipeline, LookaheadDelaysTheSignalByExactlyTheReportedLatency)
+{
+    prepare(kRate);
+    EXPECT_EQ(processor.getLatencySamples(), kLatency);
+    const auto input = makeSignal(2, 24000, harmonicTone(196.0, kRate, 0.5f));
+    const auto output = run(input);
+    // A 0 dB bell is an exact identity, so the output is the input, 100 ms late.
+    EXPECT_EQ(peakOf(output, 0, 0, kLatency), 0.0f);
+    expectDelayedCopy(output, input, kLatency, 0);
+}
+
+TEST_F(Pipeline, MixAtZeroPassesTheInputWhateverTheBandsDo)
+{
+    set("lookahead", 0.0f);
+    set("lock", 1.0f);
+    set("b1_gain", 12.0f);
+    set("out", 9.0f);
+    set("mix", 0.0f);
+    prepare(kRate);
+    const auto input = makeSignal(2, 9600, harmonicTone(220.0, kRate, 0.5f));
+    expectDelayedCopy(run(input), input, 0, 0);
+}
+
+TEST_F(Pipeline, MonitoringCancelsWhatShouldCancel)
+{
+    const struct
+    {
+        const char* what;
+        float monSig, monCh;
+        bool bandAdded;
+    } cases[] = {
+        {"delta with no active band", 1.0f, 0.0f, false},
+        {"side of identical channels", 0.0f, 2.0f, true},
+    };
+    for (const auto& c : cases)
+    {
+        ProcessorHarness h;
+        h.set("lookahead", 0.0f);
+        h.set("auto_gain", 0.0f);
+        h.set("mon_sig", c.monSig);
+        h.set("mon_ch", c.monCh);
+        h.set("b1_add", c.bandAdded ? 1.0f : 0.0f);
+        h.prepare(kRate);
+        const auto output = h.run(makeSignal(2, 9600, harmonicTone(220.0, kRate, 0.5f)));
+        EXPECT_EQ(peakOf(output, 0, 0, 9600), 0.0f) << c.what;
+        EXPECT_EQ(peakOf(output, 1, 0, 9600), 0.0f) << c.what;
+    }
+}
+
+TEST_F(Pipeline, LockedBellBoostsItsHarmonicAndLeavesOthers)
+{
+    set("lookahead", 0.0f);
+    set("auto_gain", 0.0f);
+    set("lock", 1.0f);
+    set("freq", 220.0f);
+    set("b1_mult", 2.0f);
+    set("b1_gain", 12.0f);
+    prepare(kRate);
+
+    const auto onHarmonic = run(makeSignal(2, 48000, sine(440.0, kRate, 0.1f)));
+    EXPECT_NEAR(rmsOf(onHarmonic, 0, 24000, 24000) / (0.1 / std::sqrt(2.0)), std::pow(10.0, 12.0 / 20.0),
+                0.02);
+    EXPECT_NEAR(rmsOf(onHarmonic, 1, 24000, 24000) / (0.1 / std::sqrt(2.0)), std::pow(10.0, 12.0 / 20.0),
+                0.02);
+
+    const auto farAway = run(makeSignal(2, 48000, sine(8000.0, kRate, 0.1f)));
+    EXPECT_NEAR(rmsOf(farAway, 0, 24000, 24000) / (0.1 / std::sqrt(2.0)), 1.0, 0.01);
+}
+
+TEST_F(Pipeline, TracksThePitchAndPublishesBandFrequencies)
+{
+    set("b2_add", 1.0f);
+    set("b3_add", 1.0f);
+    set("b3_mult", 200.0f); // beyond 0.49 fs: published as 0
+    prepare(kRate);
+    run(makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f)));
+
+    const auto& t = processor.telemetry;
+    EXPECT_NEAR(t.publishedPitch.load(), 220.0f, 0.5f);
+    EXPECT_FALSE(t.pitchLost.load());
+    EXPECT_NEAR(t.publishedBandFrequency[0].load(), 220.0f, 0.5f);
+    EXPECT_NEAR(t.publishedBandFrequency[1].load(), 440.0f, 1.0f);
+    EXPECT_EQ(t.publishedBandFrequency[2].load(), 0.0f);
+    EXPECT_EQ(t.publishedBandFrequency[3].load(), 0.0f); // not added
+    EXPECT_GT(t.detectorLevelDb.load(), -20.0f);
+}
+
+TEST_F(Pipeline, SidechainPitchDrivesTheBandsOnTheMainInput)
+{
+    useLayout(juce::AudioChannelSet::stereo(), juce::AudioChannelSet::stereo());
+    set("sc", 1.0f);
+    prepare(kRate);
+    const auto sidechain = makeSignal(2, 48000, harmonicTone(330.0, kRate, 0.3f));
+    run(makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f)), &sidechain);
+    EXPECT_TRUE(processor.telemetry.sidechainConnected.load());
+    EXPECT_NEAR(processor.telemetry.publishedPitch.load(), 330.0f, 0.5f);
+}
+
+TEST_F(Pipeline, BypassCrossfadesToTheDelayedDrySignalAndKeepsTheLatency)
+{
+    set("lock", 1.0f);
+    set("b1_gain", 12.0f);
+    set("b1_dyn", 1.0f);
+    prepare(kRate);
+    const auto input = makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f));
+    run(input);
+    set("bypass", 1.0f);
+    const auto output = run(input);
+    EXPECT_EQ(processor.getLatencySamples(), kLatency);
+    expectDelayedCopy(output, input, 0, 960); // 20 ms later the output is the dry signal...
+    for (size_t k = 0; k < 16; ++k)           // ...and the bands are reset
+    {
+        EXPECT_EQ(processor.telemetry.publishedBandFrequency[k].load(), 0.0f);
+        EXPECT_EQ(processor.telemetry.bandDetectorLevel[k].load(), -120.0f);
+    }
+}
+
+TEST_F(Pipeline, SwitchingLookaheadOffCrossfadesToTheUndelayedSignal)
+{
+    prepare(kRate);
+    // 196 Hz does not repeat every 100 ms, so delayed and undelayed differ.
+    const auto input = makeSignal(2, 9600, harmonicTone(196.0, kRate, 0.3f));
+    run(input);
+    set("lookahead", 0.0f);
+    const auto output = run(input);
+    EXPECT_EQ(processor.getLatencySamples(), 0);
+    expectDelayedCopy(output, input, 0, 1440); // 30 ms crossfade at 48 kHz
+    EXPECT_GT(std::abs(output.getSample(0, 700) - input.getSample(0, 700)), 0.01f);
+}
+
+struct ScriptedPlayHead : juce::AudioPlayHead
+{
+    bool playing = true;
+    juce::int64 time = 0;
+    juce::Optional<PositionInfo> getPosition() const override
+    {
+        PositionInfo info;
+        info.setIsPlaying(playing);
+        info.setTimeInSamples(time);
+        return info;
+    }
+};
+
+TEST_F(Pipeline, TransportJumpFadesOutAndRestartsTheDelay)
+{
+    ScriptedPlayHead playHead;
+    processor.setPlayHead(&playHead);
+    prepare(kRate, 480);
+    const auto tone = makeSignal(2, 480, sine(1000.0, kRate, 0.5f));
+    juce::MidiBuffer midi;
+    juce::AudioBuffer<float> block(2, 480);
+    for (int b = 0; b < 40; ++b) // 400 ms of playback
+    {
+        block.makeCopyOf(tone);
+        processor.processBlock(block, midi);
+        playHead.time += 480;
+    }
+    EXPECT_GT(peakOf(block, 0, 0, 480), 0.4f);
+
+    playHead.time += 48000; // jump one second ahead
+    std::vector<float> afterJump;
+    for (int b = 0; b < 30; ++b)
+    {
+        block.makeCopyOf(tone);
+        processor.processBlock(block, midi);
+        playHead.time += 480;
+        for (int i = 0; i < 480; ++i)
+            afterJump.push_back(block.getSample(0, i));
+    }
+    processor.setPlayHead(nullptr);
+
+    // Faded out within 5 ms (240 samples), silent for the next 100 ms, then the delayed signal is back.
+    for (size_t i = 240; i < 240 + 4800 - 1; ++i)
+        ASSERT_EQ(afterJump[i], 0.0f) << i;
+    float late = 0.0f;
+    for (size_t i = 240 + 4800 + 240; i < afterJump.size(); ++i)
+        late = std::max(late, std::abs(afterJump[i]));
+    EXPECT_GT(late, 0.4f);
+}
+
+TEST_F(Pipeline, AutoBypassReturnsToDryWhenThePitchIsLost)
+{
+    set("lookahead", 0.0f);
+    set("auto_byp", 1.0f);
+    set("auto_gain", 0.0f);
+    set("b1_gain", 12.0f);
+    prepare(kRate);
+    run(makeSignal(2, 24000, harmonicTone(220.0, kRate, 0.3f)));
+    ASSERT_FALSE(processor.telemetry.pitchLost.load());
+
+    const auto noise = makeSignal(2, 72000, whiteNoise(0.3f));
+    const auto output = run(noise);
+    EXPECT_TRUE(processor.telemetry.pitchLost.load());
+    // Lost after 0.7 s without a reading; after the 20 ms crossfade the noise passes untouched.
+    expectDelayedCopy(output, noise, 0, 48000);
+}
+
+TEST_F(Pipeline, RecoversFromNonFiniteInput)
+{
+    set("lock", 1.0f);
+    set("b1_gain", 9.0f);
+    set("b1_dyn", 1.0f);
+    set("b2_add", 1.0f);
+    set("b2_type", 7.0f);
+    prepare(kRate);
+    auto input = makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f));
+    for (int i = 10000; i < 10300; ++i)
+    {
+        input.setSample(0, i, std::numeric_limits<float>::quiet_NaN());
+        input.setSample(1, i, i % 2 == 0 ? std::numeric_limits<float>::infinity() : -1e38f * 10.0f);
+    }
+    const auto output = run(input);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < output.getNumSamples(); ++i)
+            ASSERT_TRUE(std::isfinite(output.getSample(c, i))) << c << ":" << i;
+    // Within the lookahead plus one block the output sounds again.
+    EXPECT_GT(rmsOf(output, 0, 10300 + kLatency + 512, 4800), 0.05);
+    EXPECT_GT(rmsOf(output, 1, 10300 + kLatency + 512, 4800), 0.05);
+}
+
+TEST_F(Pipeline, MonoBusIsProcessed)
+{
+    useLayout(juce::AudioChannelSet::mono(), juce::AudioChannelSet::disabled());
+    set("lookahead", 0.0f);
+    set("auto_gain", 0.0f);
+    set("lock", 1.0f);
+    set("freq", 440.0f);
+    set("b1_gain", 12.0f);
+    prepare(kRate);
+    const auto output = run(makeSignal(1, 48000, sine(440.0, kRate, 0.1f)));
+    ASSERT_EQ(output.getNumChannels(), 1);
+    EXPECT_NEAR(rmsOf(output, 0, 24000, 24000) / (0.1 / std::sqrt(2.0)), std::pow(10.0, 12.0 / 20.0), 0.02);
+}
+
+TEST_F(Pipeline, BlocksLargerThanAnnouncedAreProcessed)
+{
+    prepare(kRate, 256);
+    const auto input = makeSignal(2, 40000, harmonicTone(220.0, kRate, 0.3f));
+    expectDelayedCopy(run(input, nullptr, 8192), input, kLatency, 0);
+}
+
+TEST_F(Pipeline, TelemetryRingsWrapAndPeaksAreTakenOnce)
+{
+    set("lookahead", 0.0f);
+    prepare(kRate);
+    run(makeSignal(2, 4000, sine(100.0, kRate, 0.25f)), nullptr, 500);
+    ASSERT_EQ(processor.telemetry.scopeWriteIndex.load(), 4000);
+    run(makeSignal(2, 512, [](int i) { return i == 100 ? 0.9f : 0.001f * float(i); }));
+    EXPECT_EQ(processor.telemetry.scopeWriteIndex.load(), 416);
+    EXPECT_FLOAT_EQ(processor.telemetry.inputScope[4000 + 100], 0.9f);
+    EXPECT_FLOAT_EQ(processor.telemetry.inputScope[415], 0.001f * 511.0f);
+    EXPECT_FLOAT_EQ(processor.telemetry.takeInputPeak(0), 0.9f);
+    EXPECT_EQ(processor.telemetry.takeInputPeak(0), 0.0f);
+}
+
+TEST_F(Pipeline, AllocatesNothingOnTheAudioThread)
+{
+    useLayout(juce::AudioChannelSet::stereo(), juce::AudioChannelSet::stereo());
+    for (int n = 1; n <= 16; ++n)
+    {
+        const auto band = "b" + juce::String(n) + "_";
+        set(band + "add", 1.0f);
+        set(band + "dyn", 1.0f);
+        set(band + "type", float(n % 10));
+        set(band + "slope", 5.0f);
+        set(band + "gain", 6.0f);
+        set(band + "detsc", n % 2 == 0 ? 1.0f : 0.0f);
+    }
+    set("soft_clip", 1.0f);
+    set("sc", 1.0f);
+    prepare(kRate, 512);
+    const auto main = makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f));
+    const auto sidechain = makeSignal(2, 48000, harmonicTone(330.0, kRate, 0.3f));
+    run(main, &sidechain); // warm up
+
+    allocation_counter::allocations = 0;
+    countAllocations = true;
+    run(main, &sidechain, 512);
+    set("lookahead", 0.0f); // latency change reported from the audio thread
+    set("b3_solo", 1.0f);
+    run(main, &sidechain, 100);
+    set("bypass", 1.0f);
+    run(main, &sidechain, 512);
+    countAllocations = false;
+    EXPECT_EQ(allocation_counter::allocations.load(), 0);
+}
+} // namespace
