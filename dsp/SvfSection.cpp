@@ -17,11 +17,21 @@ double clampSectionFrequency(double frequencyHz, double sampleRate)
 }
 } // namespace
 
+double prewarpedGain(double frequencyHz, double sampleRate)
+{
+    return std::tan(kPi * clampSectionFrequency(frequencyHz, sampleRate) / sampleRate);
+}
+
 SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double gainDb, double sampleRate)
 {
-    const double A = std::pow(10.0, gainDb / 40.0);
-    const double f = clampSectionFrequency(frequencyHz, sampleRate);
-    double g = std::tan(kPi * f / sampleRate);
+    return designSvfSectionPrewarped(type, prewarpedGain(frequencyHz, sampleRate), q, gainDb);
+}
+
+SvfCoefficients designSvfSectionPrewarped(int type, double g, double q, double gainDb)
+{
+    // Only Bell and the shelves use the gain; pow() is skipped for the others.
+    const bool hasGain = type == kSvfBell || type == kSvfLowShelf || type == kSvfHighShelf;
+    const double A = hasGain ? std::pow(10.0, gainDb / 40.0) : 1.0;
     const double qFloored = std::max(q, 0.1);
     double k = 1.0 / qFloored;
 
@@ -72,8 +82,11 @@ SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double 
 
 FilterSection designOnePole(bool isHighPass, double frequencyHz, double sampleRate)
 {
-    const double f = clampSectionFrequency(frequencyHz, sampleRate);
-    const double t = std::tan(kPi * f / sampleRate);
+    return designOnePolePrewarped(isHighPass, prewarpedGain(frequencyHz, sampleRate));
+}
+
+FilterSection designOnePolePrewarped(bool isHighPass, double t)
+{
     FilterSection section;
     section.isOnePole = true;
     section.isHighPass = isHighPass;

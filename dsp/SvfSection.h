@@ -46,6 +46,12 @@ SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double 
 // Designs a first-order low- or high-pass section at frequencyHz (clamped to 5 Hz .. 0.49·fs).
 FilterSection designOnePole(bool isHighPass, double frequencyHz, double sampleRate);
 
+// The pre-warped gain tan(π·f/fs) with f clamped to 5 Hz .. 0.49·fs. The two designs below take it
+// precomputed, so sections sharing a frequency share one tan(); results equal the designs above.
+double prewarpedGain(double frequencyHz, double sampleRate);
+SvfCoefficients designSvfSectionPrewarped(int type, double g, double q, double gainDb);
+FilterSection designOnePolePrewarped(bool isHighPass, double t);
+
 // Exact transfer function of a section at omega = 2π·f/fs radians per sample.
 std::complex<double> sectionResponse(const FilterSection& section, double omega);
 
