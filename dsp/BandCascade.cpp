@@ -16,10 +16,10 @@ void append(BandCascade& cascade, const FilterSection& section)
     cascade.sections[static_cast<size_t>(cascade.sectionCount++)] = section;
 }
 
-void appendSvf(BandCascade& cascade, int type, double g, double q, double gainDb)
+void appendSvf(BandCascade& cascade, int type, double g, double q, double A)
 {
     FilterSection section;
-    section.svf = designSvfSectionPrewarped(type, g, q, gainDb);
+    section.svf = designSvfSectionPrewarped(type, g, q, A);
     append(cascade, section);
 }
 
@@ -43,27 +43,27 @@ void designPass(BandCascade& cascade, bool highPass, int slope, double g, double
         append(cascade, designOnePolePrewarped(highPass, g));
         break;
     case 1:
-        appendSvf(cascade, type, g, q, 0.0);
+        appendSvf(cascade, type, g, q, 1.0);
         break;
     case 2:
         append(cascade, designOnePolePrewarped(highPass, g));
-        appendSvf(cascade, type, g, 1.0 * s, 0.0);
+        appendSvf(cascade, type, g, 1.0 * s, 1.0);
         break;
     case 3:
-        appendSvf(cascade, type, g, 0.5412, 0.0);
-        appendSvf(cascade, type, g, 1.30656 * s, 0.0);
+        appendSvf(cascade, type, g, 0.5412, 1.0);
+        appendSvf(cascade, type, g, 1.30656 * s, 1.0);
         break;
     case 4:
-        appendSvf(cascade, type, g, 0.5098, 0.0);
-        appendSvf(cascade, type, g, 0.60134, 0.0);
-        appendSvf(cascade, type, g, 0.89998, 0.0);
-        appendSvf(cascade, type, g, 2.56292 * s, 0.0);
+        appendSvf(cascade, type, g, 0.5098, 1.0);
+        appendSvf(cascade, type, g, 0.60134, 1.0);
+        appendSvf(cascade, type, g, 0.89998, 1.0);
+        appendSvf(cascade, type, g, 2.56292 * s, 1.0);
         break;
     default:
         for (int n = 8; n >= 1; --n)
         {
             const double qn = kButterworth16Q[static_cast<size_t>(n - 1)];
-            appendSvf(cascade, type, g, n == 1 ? qn * s : qn, 0.0);
+            appendSvf(cascade, type, g, n == 1 ? qn * s : qn, 1.0);
         }
         break;
     }
@@ -82,8 +82,9 @@ void designSpread(BandCascade& cascade, int kind, int count, double f, double q,
         const double o = (i - c) * m / (bw / 2.0);
         S += 1.0 / (o * o + 1.0);
     }
+    const double A = sectionAmplitude(gainDb / S);
     for (int j = 0; j < count; ++j)
-        appendSvf(cascade, kind, prewarpedGain(f * std::pow(2.0, (j - c) * m), fs), q, gainDb / S);
+        appendSvf(cascade, kind, prewarpedGain(f * std::pow(2.0, (j - c) * m), fs), q, A);
 }
 } // namespace
 
@@ -98,7 +99,7 @@ BandCascade designCascade(int sectionKind, int slopeIndex, double frequencyHz, d
     BandCascade cascade;
     if (solo)
     {
-        appendSvf(cascade, kSvfBandPass, prewarpedGain(frequencyHz, sampleRate), q, 0.0);
+        appendSvf(cascade, kSvfBandPass, prewarpedGain(frequencyHz, sampleRate), q, 1.0);
         return cascade;
     }
     if (sectionKind == kSvfHighPass || sectionKind == kSvfLowPass)
@@ -109,12 +110,13 @@ BandCascade designCascade(int sectionKind, int slopeIndex, double frequencyHz, d
     }
     const int count = slopeIndex == 3 ? 2 : (slopeIndex == 4 || slopeIndex == 5) ? 4 : 1;
     if (count == 1)
-        appendSvf(cascade, sectionKind, prewarpedGain(frequencyHz, sampleRate), q, gainDb);
+        appendSvf(cascade, sectionKind, prewarpedGain(frequencyHz, sampleRate), q, sectionAmplitude(gainDb));
     else if (sectionKind == kSvfLowShelf || sectionKind == kSvfHighShelf)
     {
         const double g = prewarpedGain(frequencyHz, sampleRate);
+        const double A = sectionAmplitude(gainDb / count);
         for (int i = 0; i < count; ++i)
-            appendSvf(cascade, sectionKind, g, q, gainDb / count);
+            appendSvf(cascade, sectionKind, g, q, A);
     }
     else
         designSpread(cascade, sectionKind, count, frequencyHz, q, gainDb, sampleRate);

@@ -24,14 +24,19 @@ double prewarpedGain(double frequencyHz, double sampleRate)
 
 SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double gainDb, double sampleRate)
 {
-    return designSvfSectionPrewarped(type, prewarpedGain(frequencyHz, sampleRate), q, gainDb);
-}
-
-SvfCoefficients designSvfSectionPrewarped(int type, double g, double q, double gainDb)
-{
     // Only Bell and the shelves use the gain; pow() is skipped for the others.
     const bool hasGain = type == kSvfBell || type == kSvfLowShelf || type == kSvfHighShelf;
-    const double A = hasGain ? std::pow(10.0, gainDb / 40.0) : 1.0;
+    return designSvfSectionPrewarped(type, prewarpedGain(frequencyHz, sampleRate), q,
+                                     hasGain ? sectionAmplitude(gainDb) : 1.0);
+}
+
+double sectionAmplitude(double gainDb)
+{
+    return std::pow(10.0, gainDb / 40.0);
+}
+
+SvfCoefficients designSvfSectionPrewarped(int type, double g, double q, double A)
+{
     const double qFloored = std::max(q, 0.1);
     double k = 1.0 / qFloored;
 
