@@ -44,7 +44,8 @@ void designAll(BandBank& bank, BandBankRouting& routing, const BankLayout& layou
     }
 }
 
-void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEachSubBlock)
+void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEachSubBlock,
+             bool perSample = false)
 {
     BandBank bank;
     resetBandBank(bank);
@@ -76,7 +77,11 @@ void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEac
             R[i] = sourceR[offset + static_cast<size_t>(i)];
         }
         offset = (offset + kBandSubBlock) % sourceL.size();
-        processBandBank(bank, routing, L, R, kBandSubBlock);
+        if (perSample)
+            for (int i = 0; i < kBandSubBlock; ++i)
+                processBandBankSample(bank, routing, L[i], R[i]);
+        else
+            processBandBank(bank, routing, L, R, kBandSubBlock);
         benchmark::DoNotOptimize(L);
         benchmark::DoNotOptimize(R);
     }
@@ -103,6 +108,11 @@ void BM_BankSixteenBell96MidSide(benchmark::State& state)
 void BM_BankSixteenHighPass96MidSide(benchmark::State& state)
 {
     runBank(state, {16, 4.0f, 5.0f, true}, false);
+}
+// The per-sample reference form on the worst case, for comparison with the block form.
+void BM_BankSixteenHighPass96StereoPerSample(benchmark::State& state)
+{
+    runBank(state, {16, 4.0f, 5.0f, false}, false, true);
 }
 void BM_BankSixteenHighPass96StereoWithDesign(benchmark::State& state)
 {
@@ -139,6 +149,7 @@ BENCHMARK(BM_BankOneBell12);
 BENCHMARK(BM_BankSixteenHighPass96Stereo);
 BENCHMARK(BM_BankSixteenBell96MidSide);
 BENCHMARK(BM_BankSixteenHighPass96MidSide);
+BENCHMARK(BM_BankSixteenHighPass96StereoPerSample);
 BENCHMARK(BM_BankSixteenHighPass96StereoWithDesign);
 BENCHMARK(BM_DesignSixteenHighPass96);
 BENCHMARK(BM_DesignSixteenBell96);
