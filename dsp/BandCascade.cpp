@@ -73,7 +73,10 @@ void designPass(BandCascade& cascade, bool highPass, int slope, double g, double
 // overlapping bells still reach the set gain near the centre.
 void designSpread(BandCascade& cascade, int kind, int count, double f, double q, double gainDb, double fs)
 {
-    const double bw = std::asinh(1.0 / (2.0 * q)) * 2.0 / std::log(2.0);
+    // The bandwidth takes Q as given; only a Q of zero or below, whose bandwidth is infinite and would
+    // make every gain NaN, falls back to the section designs' floor.
+    const double bandwidthQ = q > 0.0 ? q : 0.1;
+    const double bw = std::asinh(1.0 / (2.0 * bandwidthQ)) * 2.0 / std::log(2.0);
     const double m = 0.6 * bw;
     const double c = (count - 1) / 2.0;
     double S = 0.0;

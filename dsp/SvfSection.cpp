@@ -37,7 +37,7 @@ double sectionAmplitude(double gainDb)
 
 SvfCoefficients designSvfSectionPrewarped(int type, double g, double q, double A)
 {
-    const double qFloored = std::max(q, 0.1);
+    const double qFloored = q > 0.1 ? q : 0.1; // NaN too
     double k = 1.0 / qFloored;
 
     SvfCoefficients c;
