@@ -44,7 +44,8 @@ void designAll(BandBank& bank, BandBankRouting& routing, const BankLayout& layou
     }
 }
 
-void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEachSubBlock)
+void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEachSubBlock,
+             bool perSample = false)
 {
     BandBank bank;
     resetBandBank(bank);
@@ -76,7 +77,11 @@ void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEac
             R[i] = sourceR[offset + static_cast<size_t>(i)];
         }
         offset = (offset + kBandSubBlock) % sourceL.size();
-        processBandBank(bank, routing, L, R, kBandSubBlock);
+        if (perSample)
+            for (int i = 0; i < kBandSubBlock; ++i)
+                processBandBankSample(bank, routing, L[i], R[i]);
+        else
+            processBandBank(bank, routing, L, R, kBandSubBlock);
         benchmark::DoNotOptimize(L);
         benchmark::DoNotOptimize(R);
     }
@@ -104,12 +109,18 @@ void BM_BankSixteenHighPass96MidSide(benchmark::State& state)
 {
     runBank(state, {16, 4.0f, 5.0f, true}, false);
 }
+// The per-sample reference form on the worst case, for comparison with the block form.
+void BM_BankSixteenHighPass96StereoPerSample(benchmark::State& state)
+{
+    runBank(state, {16, 4.0f, 5.0f, false}, false, true);
+}
 void BM_BankSixteenHighPass96StereoWithDesign(benchmark::State& state)
 {
     runBank(state, {16, 4.0f, 5.0f, false}, true);
 }
 
-void BM_DesignSixteenBands96(benchmark::State& state)
+// One sub-block's redesign of all 16 bands (the engine does this every 32 samples).
+void runDesign(benchmark::State& state, const BankLayout& layout)
 {
     BandBank bank;
     BandBankRouting routing;
@@ -117,15 +128,29 @@ void BM_DesignSixteenBands96(benchmark::State& state)
     for (auto _ : state)
     {
         pitch = pitch > 200.0 ? 110.0 : pitch * 1.001;
-        designAll(bank, routing, {16, 4.0f, 5.0f, false}, pitch);
+        designAll(bank, routing, layout, pitch);
         benchmark::DoNotOptimize(bank);
     }
+    const double samples = static_cast<double>(state.iterations()) * kBandSubBlock;
+    state.counters["ns_per_sample"] =
+        benchmark::Counter(samples * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_DesignSixteenHighPass96(benchmark::State& state)
+{
+    runDesign(state, {16, 4.0f, 5.0f, false});
+}
+void BM_DesignSixteenBell96(benchmark::State& state)
+{
+    runDesign(state, {16, 0.0f, 5.0f, false});
 }
 
 BENCHMARK(BM_BankOneBell12);
 BENCHMARK(BM_BankSixteenHighPass96Stereo);
 BENCHMARK(BM_BankSixteenBell96MidSide);
 BENCHMARK(BM_BankSixteenHighPass96MidSide);
+BENCHMARK(BM_BankSixteenHighPass96StereoPerSample);
 BENCHMARK(BM_BankSixteenHighPass96StereoWithDesign);
-BENCHMARK(BM_DesignSixteenBands96);
+BENCHMARK(BM_DesignSixteenHighPass96);
+BENCHMARK(BM_DesignSixteenBell96);
 } // namespace

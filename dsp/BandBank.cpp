@@ -15,54 +15,53 @@ int channelOf(const BandBankRouting& routing, int band) noexcept
     return chan == kBandMid || chan == kBandSide ? chan : kBandStereo;
 }
 
-// Band-major sub-block: each band runs over all samples before the next band. Every sample still sees
-// the bands in index order with the same arithmetic, so the result equals the per-sample form exactly.
-void processBandBankSubBlock(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
-                             int n) noexcept
+// Half sum (Mid) or half difference (Side) of the pair, the signal a Mid or Side band filters.
+void takeComponent(int chan, const double* left, const double* right, double* out, int n) noexcept
 {
-    if (routing.mono)
-        std::copy(left, left + n, right);
-    if (!routing.pitchAvailable)
-        return;
+    for (int i = 0; i < n; ++i)
+        out[i] = chan == kBandMid ? (left[i] + right[i]) / 2.0 : (left[i] - right[i]) / 2.0;
+}
 
-    double work[kBandSubBlock];
-    double component[kBandSubBlock];
-    if (!routing.listenMode)
+// Normal mode: bands in series, each over the whole sub-block before the next.
+void runSerialBands(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
+                    int n) noexcept
+{
+    double filtered[kBandSubBlock], component[kBandSubBlock];
+    for (int band = 0; band < kBandCount; ++band)
     {
-        for (int band = 0; band < kBandCount; ++band)
+        const size_t k = static_cast<size_t>(band);
+        if (!bank.active[k])
+            continue;
+        const BandCascade& cascade = bank.cascades[k];
+        const int chan = channelOf(routing, band);
+        if (chan == kBandStereo && routing.mono)
         {
-            const size_t k = static_cast<size_t>(band);
-            if (!bank.active[k])
-                continue;
-            const BandCascade& cascade = bank.cascades[k];
-            const int chan = channelOf(routing, band);
-            if (chan == kBandStereo)
-            {
-                if (routing.mono)
-                {
-                    runCascadeBlock(cascade, bank.states[k][0], left, n);
-                    std::copy(left, left + n, right);
-                }
-                else
-                    runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], left, right, n);
-                continue;
-            }
-            for (int i = 0; i < n; ++i)
-                work[i] = component[i] =
-                    chan == kBandMid ? (left[i] + right[i]) / 2.0 : (left[i] - right[i]) / 2.0;
-            runCascadeBlock(cascade, bank.states[k][0], work, n);
+            runCascadeBlock(cascade, bank.states[k][0], left, n);
+            std::copy(left, left + n, right);
+        }
+        else if (chan == kBandStereo)
+            runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], left, right, n);
+        else
+        {
+            // The band adds its change of the component back to both channels, leaving the other one alone.
+            takeComponent(chan, left, right, component, n);
+            std::copy(component, component + n, filtered);
+            runCascadeBlock(cascade, bank.states[k][0], filtered, n);
             for (int i = 0; i < n; ++i)
             {
-                const double w = work[i] - component[i];
+                const double w = filtered[i] - component[i];
                 left[i] = left[i] + w;
                 right[i] = chan == kBandMid ? right[i] + w : right[i] - w;
             }
         }
-        return;
     }
+}
 
-    // Listen mode: soloed bands in parallel on the dry input, summed in band order.
-    double dryL[kBandSubBlock], dryR[kBandSubBlock], workR[kBandSubBlock];
+// Listen mode: the soloed bands in parallel on the dry input, summed in band order.
+void runListenBands(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
+                    int n) noexcept
+{
+    double dryL[kBandSubBlock], dryR[kBandSubBlock], bandL[kBandSubBlock], bandR[kBandSubBlock];
     std::copy(left, left + n, dryL);
     std::copy(right, right + n, dryR);
     std::fill(left, left + n, 0.0);
@@ -76,33 +75,49 @@ void processBandBankSubBlock(BandBank& bank, const BandBankRouting& routing, dou
         const int chan = channelOf(routing, band);
         if (chan == kBandStereo)
         {
-            std::copy(dryL, dryL + n, work);
+            std::copy(dryL, dryL + n, bandL);
             if (routing.mono)
             {
-                runCascadeBlock(cascade, bank.states[k][0], work, n);
-                std::copy(work, work + n, workR);
+                runCascadeBlock(cascade, bank.states[k][0], bandL, n);
+                std::copy(bandL, bandL + n, bandR);
             }
             else
             {
-                std::copy(dryR, dryR + n, workR);
-                runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], work, workR, n);
+                std::copy(dryR, dryR + n, bandR);
+                runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], bandL, bandR, n);
             }
             for (int i = 0; i < n; ++i)
             {
-                left[i] += work[i];
-                right[i] += workR[i];
+                left[i] += bandL[i];
+                right[i] += bandR[i];
             }
-            continue;
         }
-        for (int i = 0; i < n; ++i)
-            work[i] = chan == kBandMid ? (dryL[i] + dryR[i]) / 2.0 : (dryL[i] - dryR[i]) / 2.0;
-        runCascadeBlock(cascade, bank.states[k][0], work, n);
-        for (int i = 0; i < n; ++i)
+        else
         {
-            left[i] += work[i];
-            right[i] = chan == kBandMid ? right[i] + work[i] : right[i] - work[i];
+            takeComponent(chan, dryL, dryR, bandL, n);
+            runCascadeBlock(cascade, bank.states[k][0], bandL, n);
+            for (int i = 0; i < n; ++i)
+            {
+                left[i] += bandL[i];
+                right[i] = chan == kBandMid ? right[i] + bandL[i] : right[i] - bandL[i];
+            }
         }
     }
+}
+
+// One sub-block, band by band. Every sample still meets the bands in index order with the same
+// arithmetic, so the result equals the per-sample form bit for bit.
+void processBandBankSubBlock(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
+                             int n) noexcept
+{
+    if (routing.mono)
+        std::copy(left, left + n, right);
+    if (!routing.pitchAvailable)
+        return;
+    if (routing.listenMode)
+        runListenBands(bank, routing, left, right, n);
+    else
+        runSerialBands(bank, routing, left, right, n);
 }
 } // namespace
 

@@ -49,12 +49,14 @@ void setBandActive(BandBank& bank, int band, bool active) noexcept;
 // True when any band is soloed in the routing.
 bool anyBandSoloed(const BandBankRouting& routing) noexcept;
 
-// Reference form: one sample through the bank, bands in index order.
+// Reference form: one sample through the bank, bands in index order. On a mono bus right's input is
+// ignored (taken as left).
 void processBandBankSample(BandBank& bank, const BandBankRouting& routing, double& left,
                            double& right) noexcept;
 
-// Block form, in place: band by band over the samples, bit-identical to calling processBandBankSample
-// for each sample. On a mono bus right is overwritten with the result for the mono channel's pair.
+// Block form, in place: band by band over the samples (in sub-blocks of kBandSubBlock), bit-identical to
+// calling processBandBankSample for each sample. Coefficients must not change within the call. On a mono
+// bus the input in right is ignored (taken as left), as in the per-sample form.
 void processBandBank(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
                      int numSamples) noexcept;
 

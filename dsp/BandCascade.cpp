@@ -16,45 +16,54 @@ void append(BandCascade& cascade, const FilterSection& section)
     cascade.sections[static_cast<size_t>(cascade.sectionCount++)] = section;
 }
 
-void appendSvf(BandCascade& cascade, int type, double f, double q, double gainDb, double fs)
+void appendSvf(BandCascade& cascade, int type, double g, double q, double A)
 {
     FilterSection section;
-    section.svf = designSvfSection(type, f, q, gainDb, fs);
+    section.svf = designSvfSectionPrewarped(type, g, q, A);
     append(cascade, section);
 }
 
+// Q of the pole pairs of a 16th-order Butterworth, pair n = 1..8 at index n - 1.
+const std::array<double, 8> kButterworth16Q = []
+{
+    std::array<double, 8> q{};
+    for (int n = 1; n <= 8; ++n)
+        q[static_cast<size_t>(n - 1)] = 1.0 / (2.0 * std::sin((2.0 * n - 1.0) * kPi * 0.03125));
+    return q;
+}();
+
 // High and low pass: Butterworth pole pairs, with the user's Q scaling only the highest-Q pair.
-void designPass(BandCascade& cascade, bool highPass, int slope, double f, double q, double fs)
+void designPass(BandCascade& cascade, bool highPass, int slope, double g, double q)
 {
     const int type = highPass ? kSvfHighPass : kSvfLowPass;
     const double s = q / kButterworthQ;
     switch (slope)
     {
     case 0:
-        append(cascade, designOnePole(highPass, f, fs));
+        append(cascade, designOnePolePrewarped(highPass, g));
         break;
     case 1:
-        appendSvf(cascade, type, f, q, 0.0, fs);
+        appendSvf(cascade, type, g, q, 1.0);
         break;
     case 2:
-        append(cascade, designOnePole(highPass, f, fs));
-        appendSvf(cascade, type, f, 1.0 * s, 0.0, fs);
+        append(cascade, designOnePolePrewarped(highPass, g));
+        appendSvf(cascade, type, g, 1.0 * s, 1.0);
         break;
     case 3:
-        appendSvf(cascade, type, f, 0.5412, 0.0, fs);
-        appendSvf(cascade, type, f, 1.30656 * s, 0.0, fs);
+        appendSvf(cascade, type, g, 0.5412, 1.0);
+        appendSvf(cascade, type, g, 1.30656 * s, 1.0);
         break;
     case 4:
-        appendSvf(cascade, type, f, 0.5098, 0.0, fs);
-        appendSvf(cascade, type, f, 0.60134, 0.0, fs);
-        appendSvf(cascade, type, f, 0.89998, 0.0, fs);
-        appendSvf(cascade, type, f, 2.56292 * s, 0.0, fs);
+        appendSvf(cascade, type, g, 0.5098, 1.0);
+        appendSvf(cascade, type, g, 0.60134, 1.0);
+        appendSvf(cascade, type, g, 0.89998, 1.0);
+        appendSvf(cascade, type, g, 2.56292 * s, 1.0);
         break;
     default:
         for (int n = 8; n >= 1; --n)
         {
-            const double qn = 1.0 / (2.0 * std::sin((2.0 * n - 1.0) * kPi * 0.03125));
-            appendSvf(cascade, type, f, n == 1 ? qn * s : qn, 0.0, fs);
+            const double qn = kButterworth16Q[static_cast<size_t>(n - 1)];
+            appendSvf(cascade, type, g, n == 1 ? qn * s : qn, 1.0);
         }
         break;
     }
@@ -64,7 +73,10 @@ void designPass(BandCascade& cascade, bool highPass, int slope, double f, double
 // overlapping bells still reach the set gain near the centre.
 void designSpread(BandCascade& cascade, int kind, int count, double f, double q, double gainDb, double fs)
 {
-    const double bw = std::asinh(1.0 / (2.0 * q)) * 2.0 / std::log(2.0);
+    // The bandwidth takes Q as given; only a Q of zero or below, whose bandwidth is infinite and would
+    // make every gain NaN, falls back to the section designs' floor.
+    const double bandwidthQ = q > 0.0 ? q : 0.1;
+    const double bw = std::asinh(1.0 / (2.0 * bandwidthQ)) * 2.0 / std::log(2.0);
     const double m = 0.6 * bw;
     const double c = (count - 1) / 2.0;
     double S = 0.0;
@@ -73,8 +85,9 @@ void designSpread(BandCascade& cascade, int kind, int count, double f, double q,
         const double o = (i - c) * m / (bw / 2.0);
         S += 1.0 / (o * o + 1.0);
     }
+    const double A = sectionAmplitude(gainDb / S);
     for (int j = 0; j < count; ++j)
-        appendSvf(cascade, kind, f * std::pow(2.0, (j - c) * m), q, gainDb / S, fs);
+        appendSvf(cascade, kind, prewarpedGain(f * std::pow(2.0, (j - c) * m), fs), q, A);
 }
 } // namespace
 
@@ -89,20 +102,25 @@ BandCascade designCascade(int sectionKind, int slopeIndex, double frequencyHz, d
     BandCascade cascade;
     if (solo)
     {
-        appendSvf(cascade, kSvfBandPass, frequencyHz, q, 0.0, sampleRate);
+        appendSvf(cascade, kSvfBandPass, prewarpedGain(frequencyHz, sampleRate), q, 1.0);
         return cascade;
     }
     if (sectionKind == kSvfHighPass || sectionKind == kSvfLowPass)
     {
-        designPass(cascade, sectionKind == kSvfHighPass, slopeIndex, frequencyHz, q, sampleRate);
+        designPass(cascade, sectionKind == kSvfHighPass, slopeIndex, prewarpedGain(frequencyHz, sampleRate),
+                   q);
         return cascade;
     }
     const int count = slopeIndex == 3 ? 2 : (slopeIndex == 4 || slopeIndex == 5) ? 4 : 1;
     if (count == 1)
-        appendSvf(cascade, sectionKind, frequencyHz, q, gainDb, sampleRate);
+        appendSvf(cascade, sectionKind, prewarpedGain(frequencyHz, sampleRate), q, sectionAmplitude(gainDb));
     else if (sectionKind == kSvfLowShelf || sectionKind == kSvfHighShelf)
+    {
+        const double g = prewarpedGain(frequencyHz, sampleRate);
+        const double A = sectionAmplitude(gainDb / count);
         for (int i = 0; i < count; ++i)
-            appendSvf(cascade, sectionKind, frequencyHz, q, gainDb / count, sampleRate);
+            appendSvf(cascade, sectionKind, g, q, A);
+    }
     else
         designSpread(cascade, sectionKind, count, frequencyHz, q, gainDb, sampleRate);
     return cascade;

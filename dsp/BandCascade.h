@@ -5,6 +5,7 @@
 #include "dsp/SvfSection.h"
 
 #include <array>
+#include <cstddef>
 
 namespace vivera::dsp
 {
@@ -34,7 +35,8 @@ BandCascade designCascade(int sectionKind, int slopeIndex, double frequencyHz, d
 // Magnitude of the whole cascade at omega = 2π·f/fs, including the wet blend.
 double cascadeMagnitude(const BandCascade& cascade, double omega);
 
-inline double processSection(const FilterSection& section, BandChannelState& st, int i, double u) noexcept
+// One sample through slot i of a cascade with that slot's state.
+inline double processSection(const FilterSection& section, BandChannelState& st, size_t i, double u) noexcept
 {
     if (section.isOnePole)
         return processOnePole(section.G, section.isHighPass, st.s[i], u);
@@ -45,7 +47,8 @@ inline double processSection(const FilterSection& section, BandChannelState& st,
 inline double processCascade(const BandCascade& cascade, BandChannelState& st, double x) noexcept
 {
     double y = x;
-    for (int i = 0; i < cascade.sectionCount; ++i)
+    const size_t count = static_cast<size_t>(cascade.sectionCount);
+    for (size_t i = 0; i < count; ++i)
         y = processSection(cascade.sections[i], st, i, y);
     if (cascade.wet < 1.0)
         y = x + cascade.wet * (y - x);

@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// VIVERA_NO_SIMD builds the portable scalar kernels only (as on targets without SSE2).
+#if !defined(VIVERA_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #include <emmintrin.h>
 #define VIVERA_CASCADE_SSE2 1
 #endif
@@ -203,6 +204,134 @@ template <class Ops, class Io> void runSections(const BandCascade& cascade, cons
     }
 }
 
+#if VIVERA_CASCADE_SSE2
+// One channel, sections first..first+2H-1, two sections to a register: lane 0 runs section j on sample
+// t - j while lane 1 runs section j + H on sample t - j - H, fed by lane 0 of the last pair. A mono chain
+// then uses both lanes like a stereo pair does. During pipeline fill and drain the lanes without a sample
+// compute on padding and keep their states.
+template <int H>
+void runPairedSvfRun(const BandCascade& cascade, int first, double* x, BandChannelState& st, int n) noexcept
+{
+    constexpr int kDepth = 2 * H;
+    __m128d a1[H], a2[H], a3[H], m0[H], m1[H], m2[H], ic1[H], ic2[H], stageOut[H];
+    for (int j = 0; j < H; ++j)
+    {
+        const size_t lo = static_cast<size_t>(first + j), hi = static_cast<size_t>(first + j + H);
+        const SvfCoefficients& c0 = cascade.sections[lo].svf;
+        const SvfCoefficients& c1 = cascade.sections[hi].svf;
+        a1[j] = _mm_set_pd(c1.a1, c0.a1);
+        a2[j] = _mm_set_pd(c1.a2, c0.a2);
+        a3[j] = _mm_set_pd(c1.a3, c0.a3);
+        m0[j] = _mm_set_pd(c1.m0, c0.m0);
+        m1[j] = _mm_set_pd(c1.m1, c0.m1);
+        m2[j] = _mm_set_pd(c1.m2, c0.m2);
+        ic1[j] = _mm_set_pd(st.ic1[hi], st.ic1[lo]);
+        ic2[j] = _mm_set_pd(st.ic2[hi], st.ic2[lo]);
+        stageOut[j] = _mm_setzero_pd();
+    }
+    const __m128d two = _mm_set1_pd(2.0);
+    auto section = [&](int j, __m128d u) noexcept
+    {
+        const __m128d e = _mm_sub_pd(u, ic2[j]);
+        const __m128d bp = _mm_add_pd(_mm_mul_pd(a1[j], ic1[j]), _mm_mul_pd(a2[j], e));
+        const __m128d lp = _mm_add_pd(_mm_add_pd(ic2[j], _mm_mul_pd(a2[j], ic1[j])), _mm_mul_pd(a3[j], e));
+        ic1[j] = _mm_sub_pd(_mm_mul_pd(two, bp), ic1[j]);
+        ic2[j] = _mm_sub_pd(_mm_mul_pd(two, lp), ic2[j]);
+        return _mm_add_pd(_mm_add_pd(_mm_mul_pd(m0[j], u), _mm_mul_pd(m1[j], bp)), _mm_mul_pd(m2[j], lp));
+    };
+
+    double input[kMaxBlock + kDepth] = {};
+    std::copy(x, x + n, input);
+    // Lane 0: the next input sample; lane 1: the first half's last output, from the previous iteration.
+    auto feed = [&](int t) noexcept { return _mm_unpacklo_pd(_mm_load_sd(input + t), stageOut[H - 1]); };
+    auto partialIteration = [&](int t) noexcept
+    {
+        const __m128d in0 = feed(t);
+        for (int j = H - 1; j >= 0; --j)
+        {
+            const int sample0 = t - j, sample1 = t - j - H;
+            const bool active0 = sample0 >= 0 && sample0 < n, active1 = sample1 >= 0 && sample1 < n;
+            if (!active0 && !active1)
+                continue;
+            const __m128d keep = _mm_castsi128_pd(_mm_set_epi64x(active1 ? 0 : -1, active0 ? 0 : -1));
+            const __m128d old1 = ic1[j], old2 = ic2[j];
+            stageOut[j] = section(j, j == 0 ? in0 : stageOut[j - 1]);
+            ic1[j] = _mm_or_pd(_mm_andnot_pd(keep, ic1[j]), _mm_and_pd(keep, old1));
+            ic2[j] = _mm_or_pd(_mm_andnot_pd(keep, ic2[j]), _mm_and_pd(keep, old2));
+            if (j == H - 1 && active1)
+                _mm_storeh_pd(x + sample1, stageOut[j]);
+        }
+    };
+    const int fill = kDepth - 1;
+    const int total = n + fill;
+    for (int t = 0; t < std::min(fill, total); ++t)
+        partialIteration(t);
+    for (int t = fill; t < n; ++t)
+    {
+        const __m128d in0 = feed(t);
+        for (int j = H - 1; j > 0; --j)
+            stageOut[j] = section(j, stageOut[j - 1]);
+        stageOut[0] = section(0, in0);
+        _mm_storeh_pd(x + t - fill, stageOut[H - 1]);
+    }
+    for (int t = std::max(fill, n); t < total; ++t)
+        partialIteration(t);
+
+    for (int j = 0; j < H; ++j)
+    {
+        const size_t lo = static_cast<size_t>(first + j), hi = static_cast<size_t>(first + j + H);
+        _mm_store_sd(&st.ic1[lo], ic1[j]);
+        _mm_storeh_pd(&st.ic1[hi], ic1[j]);
+        _mm_store_sd(&st.ic2[lo], ic2[j]);
+        _mm_storeh_pd(&st.ic2[hi], ic2[j]);
+    }
+}
+
+// One channel's cascade: runs of state-variable sections go two to a register where they pair up.
+void runSectionsPaired(const BandCascade& cascade, double* x, BandChannelState& st, int n) noexcept
+{
+    const MonoIo io{x, &st};
+    int first = 0;
+    while (first < cascade.sectionCount)
+    {
+        if (cascade.sections[static_cast<size_t>(first)].isOnePole)
+        {
+            runOnePole<Mono>(cascade.sections[static_cast<size_t>(first)], first, io, n);
+            ++first;
+            continue;
+        }
+        int count = 1;
+        while (first + count < cascade.sectionCount && count < kMaxSections &&
+               !cascade.sections[static_cast<size_t>(first + count)].isOnePole)
+            ++count;
+        if (count % 2 == 1)
+        {
+            runSvfRun<Mono, 1>(cascade, first, io, n);
+            ++first;
+            --count;
+        }
+        switch (count / 2)
+        {
+        case 0:
+            break;
+        case 1:
+            runPairedSvfRun<1>(cascade, first, x, st, n);
+            break;
+        case 2:
+            runPairedSvfRun<2>(cascade, first, x, st, n);
+            break;
+        case 3:
+            runPairedSvfRun<3>(cascade, first, x, st, n);
+            break;
+        default:
+            runPairedSvfRun<4>(cascade, first, x, st, n);
+            break;
+        }
+        first += count;
+    }
+}
+#endif
+
 // Dry/wet blend after the last section, as processCascade does it.
 void blendWet(double wet, const double* dry, double* y, int n) noexcept
 {
@@ -222,7 +351,11 @@ void runCascadeBlock(const BandCascade& cascade, BandChannelState& st, double* x
         const bool blend = cascade.wet < 1.0;
         if (blend)
             std::copy(block, block + m, dry);
+#if VIVERA_CASCADE_SSE2
+        runSectionsPaired(cascade, block, st, m);
+#else
         runSections<Mono>(cascade, MonoIo{block, &st}, m);
+#endif
         if (blend)
             blendWet(cascade.wet, dry, block, m);
     }

@@ -17,12 +17,27 @@ double clampSectionFrequency(double frequencyHz, double sampleRate)
 }
 } // namespace
 
+double prewarpedGain(double frequencyHz, double sampleRate)
+{
+    return std::tan(kPi * clampSectionFrequency(frequencyHz, sampleRate) / sampleRate);
+}
+
 SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double gainDb, double sampleRate)
 {
-    const double A = std::pow(10.0, gainDb / 40.0);
-    const double f = clampSectionFrequency(frequencyHz, sampleRate);
-    double g = std::tan(kPi * f / sampleRate);
-    const double qFloored = std::max(q, 0.1);
+    // Only Bell and the shelves use the gain; pow() is skipped for the others.
+    const bool hasGain = type == kSvfBell || type == kSvfLowShelf || type == kSvfHighShelf;
+    return designSvfSectionPrewarped(type, prewarpedGain(frequencyHz, sampleRate), q,
+                                     hasGain ? sectionAmplitude(gainDb) : 1.0);
+}
+
+double sectionAmplitude(double gainDb)
+{
+    return std::pow(10.0, gainDb / 40.0);
+}
+
+SvfCoefficients designSvfSectionPrewarped(int type, double g, double q, double A)
+{
+    const double qFloored = q > 0.1 ? q : 0.1; // NaN too
     double k = 1.0 / qFloored;
 
     SvfCoefficients c;
@@ -72,8 +87,11 @@ SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double 
 
 FilterSection designOnePole(bool isHighPass, double frequencyHz, double sampleRate)
 {
-    const double f = clampSectionFrequency(frequencyHz, sampleRate);
-    const double t = std::tan(kPi * f / sampleRate);
+    return designOnePolePrewarped(isHighPass, prewarpedGain(frequencyHz, sampleRate));
+}
+
+FilterSection designOnePolePrewarped(bool isHighPass, double t)
+{
     FilterSection section;
     section.isOnePole = true;
     section.isHighPass = isHighPass;

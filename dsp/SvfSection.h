@@ -46,6 +46,14 @@ SvfCoefficients designSvfSection(int type, double frequencyHz, double q, double 
 // Designs a first-order low- or high-pass section at frequencyHz (clamped to 5 Hz .. 0.49·fs).
 FilterSection designOnePole(bool isHighPass, double frequencyHz, double sampleRate);
 
+// The pre-warped gain tan(π·f/fs) with f clamped to 5 Hz .. 0.49·fs, and the amplitude A = 10^(gainDb/40).
+// The designs below take them precomputed, so sections sharing a frequency or a gain share one tan() or
+// pow(); their results equal designSvfSection's and designOnePole's bit for bit.
+double prewarpedGain(double frequencyHz, double sampleRate);
+double sectionAmplitude(double gainDb);
+SvfCoefficients designSvfSectionPrewarped(int type, double g, double q, double A);
+FilterSection designOnePolePrewarped(bool isHighPass, double t);
+
 // Exact transfer function of a section at omega = 2π·f/fs radians per sample.
 std::complex<double> sectionResponse(const FilterSection& section, double omega);
 

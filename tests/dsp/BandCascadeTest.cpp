@@ -186,6 +186,22 @@ TEST(BandCascade, SteepBellsSpreadAroundTheCentreWithNormalisedGain)
         EXPECT_NEAR(designedFrequency(notch.sections[j].svf), designedFrequency(bell.sections[j].svf), 1e-9);
 }
 
+TEST(BandCascade, SpreadBellsStayFiniteForNonPositiveQ)
+{
+    for (double q : {0.0, -1.0, static_cast<double>(NAN)})
+    {
+        const BandCascade cascade = designCascade(0, 4, 1000.0, q, 6.0, kFs, false);
+        for (int j = 0; j < cascade.sectionCount; ++j)
+        {
+            const SvfCoefficients& c = cascade.sections[j].svf;
+            EXPECT_TRUE(std::isfinite(c.a1) && std::isfinite(c.a2) && std::isfinite(c.a3) &&
+                        std::isfinite(c.m0) && std::isfinite(c.m1) && std::isfinite(c.m2))
+                << "q " << q << " section " << j;
+        }
+        EXPECT_TRUE(std::isfinite(cascadeMagnitude(cascade, omegaOf(1000.0)))) << "q " << q;
+    }
+}
+
 TEST(BandCascade, SteepShelvesSplitTheGainEvenly)
 {
     const double f = 500.0;

@@ -35,7 +35,7 @@ template <class Step> SteadyStateResult measureSteadyState(Step&& step, double o
         {
             const std::complex<double> estimate = std::complex<double>(yCos, ySin) * std::polar(1.0, -phase);
             const double scale = std::max(1.0, std::abs(estimate));
-            stableChunks = std::abs(estimate - previous) < 1e-11 * scale ? stableChunks + 1 : 0;
+            stableChunks = std::abs(estimate - previous) < 1e-9 * scale ? stableChunks + 1 : 0;
             previous = estimate;
             if (stableChunks >= 3)
             {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace vivera::dsp
 {
@@ -132,5 +133,38 @@ TEST(SvfSection, EmptySlotIsIdentity)
     EXPECT_EQ(sectionResponse(empty, 1.0), std::complex<double>(1.0, 0.0));
 }
 
+} // namespace
+} // namespace vivera::dsp
+
+namespace vivera::dsp
+{
+namespace
+{
+// Cascades share tan() and pow() through the prewarped designs; they must not change a bit.
+TEST(SvfSection, PrewarpedDesignsEqualDirectDesigns)
+{
+    const double fs = 44100.0;
+    for (int type = kSvfBell; type <= kSvfBandPass; ++type)
+        for (double f : {1.0, 440.0, 30000.0})
+            for (double q : {0.05, 0.7, 12.0})
+                for (double gainDb : {-30.0, 0.0, 7.5})
+                {
+                    const bool hasGain = type <= kSvfHighShelf;
+                    const SvfCoefficients a = designSvfSection(type, f, q, gainDb, fs);
+                    const SvfCoefficients b = designSvfSectionPrewarped(
+                        type, prewarpedGain(f, fs), q, hasGain ? sectionAmplitude(gainDb) : 1.0);
+                    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0)
+                        << "type " << type << " f " << f << " q " << q;
+                }
+    for (bool highPass : {false, true})
+        for (double f : {1.0, 440.0, 30000.0})
+        {
+            const FilterSection a = designOnePole(highPass, f, fs);
+            const FilterSection b = designOnePolePrewarped(highPass, prewarpedGain(f, fs));
+            EXPECT_EQ(a.G, b.G);
+            EXPECT_EQ(a.isHighPass, b.isHighPass);
+            EXPECT_TRUE(b.isOnePole);
+        }
+}
 } // namespace
 } // namespace vivera::dsp
