@@ -1,0 +1,112 @@
+#include "RenderOptions.h"
+
+namespace
+{
+bool parsePositiveInt(const juce::String& text, int& value)
+{
+    if (text.isEmpty() || !text.containsOnly("0123456789"))
+        return false;
+    value = text.getIntValue();
+    return value > 0;
+}
+} // namespace
+
+juce::String renderUsage()
+{
+    return "usage: vivera-render [INPUT] [-o OUTPUT] [--preset FILE] [--set ID=VALUE]... [--sidechain FILE]\n"
+           "                     [--block N] [--trace SECONDS] [--quiet]\n"
+           "Renders INPUT (WAV, AIFF or FLAC) through Vivera at the file's sample rate, with the latency\n"
+           "compensated. Without INPUT it renders a built-in demo melody.";
+}
+
+std::optional<RenderOptions> parseRenderOptions(const juce::StringArray& arguments, juce::String& error)
+{
+    RenderOptions options;
+    const auto cwd = juce::File::getCurrentWorkingDirectory();
+    for (int i = 0; i < arguments.size(); ++i)
+    {
+        const auto& argument = arguments[i];
+        const auto next = [&](juce::String& value) -> bool
+        {
+            if (i + 1 >= arguments.size())
+            {
+                error = argument + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+            return true;
+        };
+
+        juce::String value;
+        if (argument == "-o" || argument == "--output")
+        {
+            if (!next(value))
+                return std::nullopt;
+            options.output = cwd.getChildFile(value);
+        }
+        else if (argument == "--preset")
+        {
+            if (!next(value))
+                return std::nullopt;
+            options.preset = cwd.getChildFile(value);
+        }
+        else if (argument == "--sidechain")
+        {
+            if (!next(value))
+                return std::nullopt;
+            options.sidechain = cwd.getChildFile(value);
+        }
+        else if (argument == "--set")
+        {
+            if (!next(value))
+                return std::nullopt;
+            if (!value.containsChar('=') || value.upToFirstOccurrenceOf("=", false, false).trim().isEmpty())
+            {
+                error = "--set expects ID=VALUE, got \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.settings.emplace_back(value.upToFirstOccurrenceOf("=", false, false).trim(),
+                                          value.fromFirstOccurrenceOf("=", false, false).trim());
+        }
+        else if (argument == "--block")
+        {
+            if (!next(value))
+                return std::nullopt;
+            if (!parsePositiveInt(value, options.blockSize) || options.blockSize > 65536)
+            {
+                error = "--block expects a whole number from 1 to 65536, got \"" + value + "\"";
+                return std::nullopt;
+            }
+        }
+        else if (argument == "--trace")
+        {
+            if (!next(value))
+                return std::nullopt;
+            options.traceInterval = value.getDoubleValue();
+            if (!value.containsOnly("0123456789.") || options.traceInterval < 0.0)
+            {
+                error = "--trace expects seconds (0 turns it off), got \"" + value + "\"";
+                return std::nullopt;
+            }
+        }
+        else if (argument == "--quiet" || argument == "-q")
+        {
+            options.quiet = true;
+        }
+        else if (argument.startsWith("-") && argument != "-")
+        {
+            error = "unknown option " + argument;
+            return std::nullopt;
+        }
+        else if (options.input == juce::File())
+        {
+            options.input = cwd.getChildFile(argument);
+        }
+        else
+        {
+            error = "more than one input file given";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
