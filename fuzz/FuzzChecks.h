@@ -6,6 +6,14 @@
 #include <cmath>
 #include <cstdlib>
 
+// One processor for the whole run: building 387 parameters per input would dominate the time.
+inline VezovevaDirADAudioProcessor& fuzzProcessor()
+{
+    static juce::ScopedJuceInitialiser_GUI juce;
+    static VezovevaDirADAudioProcessor instance;
+    return instance;
+}
+
 inline void checkProcessorIsSound(VezovevaDirADAudioProcessor& processor)
 {
     for (auto* parameter : processor.getParameters())

@@ -4,16 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace
-{
-VezovevaDirADAudioProcessor* processor = nullptr;
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    static juce::ScopedJuceInitialiser_GUI juce;
-    static VezovevaDirADAudioProcessor instance;
-    processor = &instance;
+    fuzzProcessor();
     return 0;
 }
 
@@ -21,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > (1u << 20))
         return 0;
-    processor->loadPresetData(data, size, "fuzz");
-    checkProcessorIsSound(*processor);
+    auto& processor = fuzzProcessor();
+    processor.loadPresetData(data, size, "fuzz");
+    checkProcessorIsSound(processor);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "PluginProcessor.h"
 
+#include "support/BusLayoutCases.h"
+
 #include <gtest/gtest.h>
 
 namespace
@@ -60,33 +62,9 @@ TEST(Processor, DeclaresItsBusesInOrder)
 
 TEST(Processor, AcceptsMatchingMonoOrStereoMainBusesWithAnySmallSidechain)
 {
-    const struct
-    {
-        Set in, sidechain, out;
-        bool accepted;
-    } cases[] = {
-        {Set::stereo(), Set::disabled(), Set::stereo(), true},
-        {Set::stereo(), Set::stereo(), Set::stereo(), true},
-        {Set::stereo(), Set::mono(), Set::stereo(), true},
-        {Set::mono(), Set::stereo(), Set::mono(), true},
-        {Set::mono(), Set::disabled(), Set::mono(), true},
-        {Set::stereo(), Set::disabled(), Set::mono(), false},
-        {Set::mono(), Set::disabled(), Set::stereo(), false},
-        {Set::create5point1(), Set::disabled(), Set::create5point1(), false},
-        {Set::stereo(), Set::create5point1(), Set::stereo(), false},
-        {Set::disabled(), Set::disabled(), Set::disabled(), false},
-    };
     VezovevaDirADAudioProcessor processor;
-    for (const auto& c : cases)
-    {
-        juce::AudioProcessor::BusesLayout layout;
-        layout.inputBuses.add(c.in);
-        layout.inputBuses.add(c.sidechain);
-        layout.outputBuses.add(c.out);
-        EXPECT_EQ(processor.checkBusesLayoutSupported(layout), c.accepted)
-            << c.in.getDescription() << " + " << c.sidechain.getDescription() << " -> "
-            << c.out.getDescription();
-    }
+    for (const auto& c : busLayoutCases())
+        EXPECT_EQ(processor.checkBusesLayoutSupported(c.layout()), c.accepted) << c.description();
 }
 
 TEST(Processor, ReportsOneHundredMillisecondsOfLatencyWhileLookaheadIsOn)

@@ -3,12 +3,13 @@
 #include "support/MessagePump.h"
 #include "support/ParameterFixtures.h"
 
+#include "support/BusLayoutCases.h"
+
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
 namespace
 {
-using Set = juce::AudioChannelSet;
 
 class Vst3Host : public testing::Test
 {
@@ -116,28 +117,8 @@ TEST_F(Vst3Host, LatencyFollowsRateAndLookahead)
 
 TEST_F(Vst3Host, NegotiatesTheSupportedBusLayouts)
 {
-    const struct
-    {
-        Set in, sidechain, out;
-        bool accepted;
-    } cases[] = {
-        {Set::stereo(), Set::disabled(), Set::stereo(), true},
-        {Set::stereo(), Set::stereo(), Set::stereo(), true},
-        {Set::mono(), Set::stereo(), Set::mono(), true},
-        {Set::stereo(), Set::mono(), Set::stereo(), true},
-        {Set::stereo(), Set::disabled(), Set::mono(), false},
-        {Set::mono(), Set::disabled(), Set::stereo(), false},
-    };
-    for (const auto& c : cases)
-    {
-        juce::AudioProcessor::BusesLayout layout;
-        layout.inputBuses.add(c.in);
-        layout.inputBuses.add(c.sidechain);
-        layout.outputBuses.add(c.out);
-        EXPECT_EQ(plugin->checkBusesLayoutSupported(layout), c.accepted)
-            << c.in.getDescription() << " + " << c.sidechain.getDescription() << " -> "
-            << c.out.getDescription();
-    }
+    for (const auto& c : busLayoutCases())
+        EXPECT_EQ(plugin->checkBusesLayoutSupported(c.layout()), c.accepted) << c.description();
 }
 
 TEST_F(Vst3Host, AudioPassesThrough)
