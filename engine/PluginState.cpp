@@ -8,6 +8,7 @@
 #include <limits>
 #include <map>
 #include <set>
+#include <string_view>
 
 namespace
 {
@@ -50,6 +51,21 @@ bool readFiniteNumber(const juce::var& stored, float& result)
     result = static_cast<float>(value);
     return std::isfinite(value) && std::isfinite(result);
 }
+// The framework's XML reader never returns from a processing instruction followed by text inside an
+// element, so a damaged file would freeze the host. Stored states have no processing instruction except
+// the declaration at the very start; any other one marks the text as damaged.
+bool hasProcessingInstructionInsideDocument(const char* text, size_t length)
+{
+    const std::string_view view(text, length);
+    const auto start = view.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos)
+        return false;
+    const auto first = view.find("<?", start);
+    if (first == std::string_view::npos)
+        return false;
+    return first != start || view.find("<?", first + 2) != std::string_view::npos;
+}
+
 // Parses stored XML text (state or preset): up to the first zero byte, after an optional byte-order mark,
 // and only when it is well-formed UTF-8.
 std::unique_ptr<juce::XmlElement> parseStoredXml(const char* text, size_t size)
@@ -62,7 +78,7 @@ std::unique_ptr<juce::XmlElement> parseStoredXml(const char* text, size_t size)
     }
     const auto length = static_cast<size_t>(std::find(text, text + size, '\0') - text);
     if (length == 0 || length > static_cast<size_t>(std::numeric_limits<int>::max()) ||
-        !isValidUtf8(text, length))
+        !isValidUtf8(text, length) || hasProcessingInstructionInsideDocument(text, length))
         return nullptr;
     return juce::parseXML(juce::String::fromUTF8(text, static_cast<int>(length)));
 }

@@ -20,6 +20,19 @@ TEST(StoredDataRegression, MalformedUtf8StateIsIgnored)
     EXPECT_EQ(normalisedValues(processor), before);
 }
 
+TEST(StoredDataRegression, ProcessingInstructionInsideTheStateIsRefusedWithoutHanging)
+{
+    juce::MemoryBlock blob;
+    ASSERT_TRUE(regressions.getChildFile("state-processing-instruction-hang.bin").loadFileAsData(blob));
+    VezovevaDirADAudioProcessor processor;
+    const auto before = normalisedValues(processor);
+    processor.setStateInformation(blob.getData(), static_cast<int>(blob.getSize()));
+    EXPECT_EQ(normalisedValues(processor), before);
+
+    const std::string minimal = "<STATE><PARAM id=\"b1_gain\" value=\"3\"/><?pi?>text</STATE>";
+    EXPECT_FALSE(processor.loadPresetData(minimal.data(), minimal.size(), "pi"));
+}
+
 TEST(StoredDataRegression, MalformedUtf8PresetIsRefused)
 {
     VezovevaDirADAudioProcessor processor;
