@@ -149,6 +149,11 @@ void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer,
         replaceNonFiniteWithSilence(sidechainChannels[c], n);
     }
     telemetry.meterInput(buffer, mainCount, scopeBlockStart);
+    if (mainCount == 0) // no layout we accept has this, but a host could still hand over an empty buffer
+    {
+        telemetry.meterOutput(buffer, 0, scopeBlockStart);
+        return;
+    }
     followTransport(n);
 
     const int targetLatency = isOn(global.lookahead) ? lookaheadSamples : 0;
