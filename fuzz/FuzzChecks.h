@@ -6,12 +6,15 @@
 #include <cmath>
 #include <cstdlib>
 
-// One processor for the whole run: building 387 parameters per input would dominate the time.
+// One processor for the whole run: building 387 parameters per input would dominate the time. Both live
+// until the process ends and are never destroyed, since the framework's shutdown at exit would otherwise
+// run after its own static bookkeeping is gone.
 inline VezovevaDirADAudioProcessor& fuzzProcessor()
 {
-    static juce::ScopedJuceInitialiser_GUI juce;
-    static VezovevaDirADAudioProcessor instance;
-    return instance;
+    static auto* juceInitialiser = new juce::ScopedJuceInitialiser_GUI();
+    static auto* instance = new VezovevaDirADAudioProcessor();
+    juce::ignoreUnused(juceInitialiser);
+    return *instance;
 }
 
 inline void checkProcessorIsSound(VezovevaDirADAudioProcessor& processor)
