@@ -14,10 +14,10 @@ constexpr double kPi = 3.14159265358979323846;
 float estimateAutoGain(const std::array<AutoGainBand, 16>& bands, float pitchHz, double sampleRate) noexcept
 {
     const double fTop = std::min(0.45 * sampleRate, 20000.0);
-    std::array<double, kAutoGainPoints> omega{};
+    std::array<UnitCirclePoint, kAutoGainPoints> points{};
     for (int j = 0; j < kAutoGainPoints; ++j)
-        omega[static_cast<size_t>(j)] =
-            2.0 * kPi * (20.0 * std::pow(fTop / 20.0, j / double(kAutoGainPoints - 1))) / sampleRate;
+        points[static_cast<size_t>(j)] = UnitCirclePoint::at(
+            2.0 * kPi * (20.0 * std::pow(fTop / 20.0, j / double(kAutoGainPoints - 1))) / sampleRate);
 
     std::array<double, kAutoGainPoints> sumDb{};
     bool anyUsed = false;
@@ -37,7 +37,7 @@ float estimateAutoGain(const std::array<AutoGainBand, 16>& bands, float pitchHz,
         const double weight = (band.chan == 1 || band.chan == 2) ? 0.5 : 1.0;
         for (int j = 0; j < kAutoGainPoints; ++j)
         {
-            const double magnitude = cascadeMagnitude(cascade, omega[static_cast<size_t>(j)]);
+            const double magnitude = cascadeMagnitude(cascade, points[static_cast<size_t>(j)]);
             sumDb[static_cast<size_t>(j)] += weight * 20.0 * std::log10(std::max(magnitude, 1e-9));
         }
     }

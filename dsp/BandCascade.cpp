@@ -128,9 +128,14 @@ BandCascade designCascade(int sectionKind, int slopeIndex, double frequencyHz, d
 
 double cascadeMagnitude(const BandCascade& cascade, double omega)
 {
+    return cascadeMagnitude(cascade, UnitCirclePoint::at(omega));
+}
+
+double cascadeMagnitude(const BandCascade& cascade, const UnitCirclePoint& point)
+{
     std::complex<double> h(1.0, 0.0);
     for (int i = 0; i < cascade.sectionCount; ++i)
-        h *= sectionResponse(cascade.sections[static_cast<size_t>(i)], omega);
+        h *= sectionResponse(cascade.sections[static_cast<size_t>(i)], point);
     if (cascade.wet < 1.0)
         h = 1.0 + cascade.wet * (h - 1.0);
     return std::hypot(h.real(), h.imag());

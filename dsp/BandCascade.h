@@ -34,6 +34,7 @@ BandCascade designCascade(int sectionKind, int slopeIndex, double frequencyHz, d
 
 // Magnitude of the whole cascade at omega = 2π·f/fs, including the wet blend.
 double cascadeMagnitude(const BandCascade& cascade, double omega);
+double cascadeMagnitude(const BandCascade& cascade, const UnitCirclePoint& point);
 
 // One sample through slot i of a cascade with that slot's state.
 inline double processSection(const FilterSection& section, BandChannelState& st, size_t i, double u) noexcept

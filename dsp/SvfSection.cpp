@@ -99,22 +99,29 @@ FilterSection designOnePolePrewarped(bool isHighPass, double t)
     return section;
 }
 
+UnitCirclePoint UnitCirclePoint::at(double omega)
+{
+    return {std::polar(1.0, omega), std::polar(1.0, -omega), std::polar(1.0, -2.0 * omega)};
+}
+
 std::complex<double> sectionResponse(const FilterSection& section, double omega)
+{
+    return sectionResponse(section, UnitCirclePoint::at(omega));
+}
+
+std::complex<double> sectionResponse(const FilterSection& section, const UnitCirclePoint& point)
 {
     using C = std::complex<double>;
     if (section.isOnePole)
     {
         const double G = section.G;
-        const C z = std::polar(1.0, omega);
-        const C low = G + (1.0 - G) * 2.0 * G / (z - 1.0 + 2.0 * G);
+        const C low = G + (1.0 - G) * 2.0 * G / (point.z - 1.0 + 2.0 * G);
         return section.isHighPass ? C(1.0) - low : low;
     }
     const SvfCoefficients& c = section.svf;
-    const C zi = std::polar(1.0, -omega);
-    const C zi2 = std::polar(1.0, -2.0 * omega);
-    const C D = 1.0 + 2.0 * (c.a3 - c.a1) * zi + (2.0 * c.a1 + 2.0 * c.a3 - 1.0) * zi2;
-    const C onePlusZi = 1.0 + zi;
-    const C bp = c.a2 * (1.0 - zi2) / D;
+    const C D = 1.0 + 2.0 * (c.a3 - c.a1) * point.zi + (2.0 * c.a1 + 2.0 * c.a3 - 1.0) * point.zi2;
+    const C onePlusZi = 1.0 + point.zi;
+    const C bp = c.a2 * (1.0 - point.zi2) / D;
     const C lp = c.a3 * onePlusZi * onePlusZi / D;
     return c.m0 + c.m1 * bp + c.m2 * lp;
 }

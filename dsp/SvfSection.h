@@ -57,6 +57,20 @@ FilterSection designOnePolePrewarped(bool isHighPass, double t);
 // Exact transfer function of a section at omega = 2π·f/fs radians per sample.
 std::complex<double> sectionResponse(const FilterSection& section, double omega);
 
+// The powers of z = e^{j omega} the responses need, computed once per frequency so that evaluating many
+// sections at the same frequencies (the auto-gain estimate, the editor's curves) skips the trigonometry.
+struct UnitCirclePoint
+{
+    std::complex<double> z;   // e^{j omega}
+    std::complex<double> zi;  // e^{-j omega}
+    std::complex<double> zi2; // e^{-2j omega}
+
+    static UnitCirclePoint at(double omega);
+};
+
+// The same value as sectionResponse(section, omega) for point = UnitCirclePoint::at(omega).
+std::complex<double> sectionResponse(const FilterSection& section, const UnitCirclePoint& point);
+
 // One sample through a state-variable section; ic1 and ic2 are its integrator states.
 inline double processSvfSection(const SvfCoefficients& c, double& ic1, double& ic2, double u) noexcept
 {

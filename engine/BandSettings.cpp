@@ -53,7 +53,7 @@ bool VezovevaDirADAudioProcessor::designBand(int bandIndex, double frequencyHz, 
                                    cascade);
 }
 
-float VezovevaDirADAudioProcessor::estimateAutoGain(float pitchHz) const noexcept
+std::array<vivera::dsp::AutoGainBand, kNumBands> VezovevaDirADAudioProcessor::autoGainBands() const noexcept
 {
     std::array<vivera::dsp::AutoGainBand, kNumBands> bands;
     for (size_t k = 0; k < bands.size(); ++k)
@@ -66,5 +66,44 @@ float VezovevaDirADAudioProcessor::estimateAutoGain(float pitchHz) const noexcep
         b.chan = static_cast<int>(load(band.chan[k]));
         b.filter = bandFilterSettings(static_cast<int>(k));
     }
-    return vivera::dsp::estimateAutoGain(bands, pitchHz, sampleRate);
+    return bands;
+}
+
+float VezovevaDirADAudioProcessor::estimateAutoGain(float pitchHz) const noexcept
+{
+    return vivera::dsp::estimateAutoGain(autoGainBands(), pitchHz, sampleRate);
+}
+
+namespace
+{
+bool sameFilter(const vivera::dsp::BandFilterSettings& a, const vivera::dsp::BandFilterSettings& b) noexcept
+{
+    return a.type == b.type && a.slope == b.slope && a.gainDb == b.gainDb && a.q == b.q &&
+           a.scalePercent == b.scalePercent;
+}
+
+bool sameBand(const vivera::dsp::AutoGainBand& a, const vivera::dsp::AutoGainBand& b) noexcept
+{
+    return a.used == b.used && a.frozen == b.frozen && a.frozenPitch == b.frozenPitch && a.mult == b.mult &&
+           a.chan == b.chan && sameFilter(a.filter, b.filter);
+}
+} // namespace
+
+float VezovevaDirADAudioProcessor::AutoGainCache::estimate(
+    const std::array<vivera::dsp::AutoGainBand, kNumBands>& bands, float pitchHz, double rate) noexcept
+{
+    // The estimate is a pure function of these inputs: on a held note with unchanged settings the last
+    // value is exact, and the cost of 16 designs and 768 cascade responses per block is saved.
+    bool same = valid && pitchHz == lastPitchHz && rate == lastSampleRate;
+    for (size_t k = 0; same && k < bands.size(); ++k)
+        same = sameBand(bands[k], lastBands[k]);
+    if (!same)
+    {
+        lastBands = bands;
+        lastPitchHz = pitchHz;
+        lastSampleRate = rate;
+        lastResultDb = vivera::dsp::estimateAutoGain(bands, pitchHz, rate);
+        valid = true;
+    }
+    return lastResultDb;
 }

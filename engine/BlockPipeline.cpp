@@ -236,7 +236,8 @@ void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer,
 
     float autoGainDb = 0.0f;
     if (isOn(global.autoGain) && vivera::dsp::isPitchAvailable(follower, lock))
-        autoGainDb = estimateAutoGain(vivera::dsp::smoothedPitchHz(follower));
+        autoGainDb =
+            autoGainCache.estimate(autoGainBands(), vivera::dsp::smoothedPitchHz(follower), sampleRate);
     autoGainRamp.setTargetValue(gainFromDecibels(autoGainDb));
     telemetry.autoGainDb.store(autoGainDb);
 

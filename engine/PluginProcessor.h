@@ -113,6 +113,21 @@ private:
 
     vivera::dsp::BandFilterSettings bandFilterSettings(int bandIndex) const noexcept;
     vivera::dsp::BandDynamicsParameters bandDynamicsParameters(int bandIndex) const noexcept;
+    std::array<vivera::dsp::AutoGainBand, kNumBands> autoGainBands() const noexcept;
+
+    // The audio thread's auto-gain estimate, recomputed only when one of its inputs changed.
+    struct AutoGainCache
+    {
+        std::array<vivera::dsp::AutoGainBand, kNumBands> lastBands{};
+        float lastPitchHz = 0.0f;
+        double lastSampleRate = 0.0;
+        float lastResultDb = 0.0f;
+        bool valid = false;
+
+        float estimate(const std::array<vivera::dsp::AutoGainBand, kNumBands>& bands, float pitchHz,
+                       double rate) noexcept;
+    };
+    AutoGainCache autoGainCache;
 
     void resetBands() noexcept;
     void followTransport(int n) noexcept;
