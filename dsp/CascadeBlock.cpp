@@ -7,7 +7,8 @@
 #include <algorithm>
 
 // VIVERA_NO_SIMD builds the portable scalar kernels only (as on targets without SSE2).
-#if !defined(VIVERA_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
+#if !defined(VIVERA_NO_SIMD) &&                                                                              \
+    (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #include <emmintrin.h>
 #define VIVERA_CASCADE_SSE2 1
 #endif
