@@ -112,13 +112,29 @@ TEST_F(Pipeline, TracksThePitchAndPublishesBandFrequencies)
 
 TEST_F(Pipeline, SidechainPitchDrivesTheBandsOnTheMainInput)
 {
-    useLayout(juce::AudioChannelSet::stereo(), juce::AudioChannelSet::stereo());
-    set("sc", 1.0f);
-    prepare(kRate);
-    const auto sidechain = makeSignal(2, 48000, harmonicTone(330.0, kRate, 0.3f));
-    run(makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f)), &sidechain);
-    EXPECT_TRUE(processor.telemetry.sidechainConnected.load());
-    EXPECT_NEAR(processor.telemetry.publishedPitch.load(), 330.0f, 0.5f);
+    const struct
+    {
+        juce::AudioChannelSet sidechain;
+        float expectedPitch;
+        bool connected;
+    } cases[] = {
+        {juce::AudioChannelSet::stereo(), 330.0f, true},
+        {juce::AudioChannelSet::mono(), 330.0f, true},
+        {juce::AudioChannelSet::disabled(), 220.0f, false}, // falls back to the main input
+    };
+    for (const auto& c : cases)
+    {
+        ProcessorHarness h;
+        h.useLayout(juce::AudioChannelSet::stereo(), c.sidechain);
+        h.set("sc", 1.0f);
+        h.prepare(kRate);
+        const auto sidechain = makeSignal(2, 48000, harmonicTone(330.0, kRate, 0.3f));
+        h.run(makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f)), &sidechain);
+        EXPECT_EQ(h.processor.telemetry.sidechainConnected.load(), c.connected)
+            << c.sidechain.getDescription();
+        EXPECT_NEAR(h.processor.telemetry.publishedPitch.load(), c.expectedPitch, 0.5f)
+            << c.sidechain.getDescription();
+    }
 }
 
 TEST_F(Pipeline, BypassCrossfadesToTheDelayedDrySignalAndKeepsTheLatency)
