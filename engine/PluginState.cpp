@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <map>
 #include <set>
@@ -43,14 +42,16 @@ bool readFiniteNumber(const juce::var& stored, float& result)
     const auto text = stored.toString().trim();
     if (text.isEmpty())
         return false;
-    const auto utf8 = text.toStdString();
-    char* end = nullptr;
-    const double value = std::strtod(utf8.c_str(), &end);
-    if (end == utf8.c_str() || *end != '\0')
+    // The framework's reader ignores the C locale, so a host running with a decimal comma still reads "0.5".
+    const auto start = text.getCharPointer();
+    auto end = start;
+    const double value = juce::CharacterFunctions::readDoubleValue(end);
+    if (end == start || !end.isEmpty())
         return false;
     result = static_cast<float>(value);
     return std::isfinite(value) && std::isfinite(result);
 }
+
 // The framework's XML reader never returns from a processing instruction followed by text inside an
 // element, so a damaged file would freeze the host. Stored states have no processing instruction except
 // the declaration at the very start; any other one marks the text as damaged.
