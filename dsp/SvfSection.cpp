@@ -99,6 +99,16 @@ FilterSection designOnePolePrewarped(bool isHighPass, double t)
     return section;
 }
 
+namespace
+{
+// 1/d by real arithmetic: the general complex division also guards against infinities and scales its
+// operands, which the auto-gain estimate pays 1500 times per block. Denominators here are of order one.
+std::complex<double> reciprocal(std::complex<double> d)
+{
+    return std::conj(d) / std::norm(d);
+}
+} // namespace
+
 UnitCirclePoint UnitCirclePoint::at(double omega)
 {
     return {std::polar(1.0, omega), std::polar(1.0, -omega), std::polar(1.0, -2.0 * omega)};
@@ -115,14 +125,15 @@ std::complex<double> sectionResponse(const FilterSection& section, const UnitCir
     if (section.isOnePole)
     {
         const double G = section.G;
-        const C low = G + (1.0 - G) * 2.0 * G / (point.z - 1.0 + 2.0 * G);
+        const C low = G + (1.0 - G) * 2.0 * G * reciprocal(point.z - 1.0 + 2.0 * G);
         return section.isHighPass ? C(1.0) - low : low;
     }
     const SvfCoefficients& c = section.svf;
     const C D = 1.0 + 2.0 * (c.a3 - c.a1) * point.zi + (2.0 * c.a1 + 2.0 * c.a3 - 1.0) * point.zi2;
     const C onePlusZi = 1.0 + point.zi;
-    const C bp = c.a2 * (1.0 - point.zi2) / D;
-    const C lp = c.a3 * onePlusZi * onePlusZi / D;
+    const C inverseD = reciprocal(D);
+    const C bp = c.a2 * (1.0 - point.zi2) * inverseD;
+    const C lp = c.a3 * onePlusZi * onePlusZi * inverseD;
     return c.m0 + c.m1 * bp + c.m2 * lp;
 }
 
