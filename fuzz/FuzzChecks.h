@@ -4,6 +4,8 @@
 #include "PluginProcessor.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 // One processor for the whole run: building 387 parameters per input would dominate the time. Both live
@@ -29,4 +31,15 @@ inline void checkProcessorIsSound(VezovevaDirADAudioProcessor& processor)
     processor.getStateInformation(blob);
     if (blob.getSize() < 9)
         std::abort();
+}
+
+// Runs one input through `feed` on the shared processor and checks the result; oversized inputs are skipped.
+template <typename Feed> int fuzzOneInput(const uint8_t* data, size_t size, Feed&& feed)
+{
+    if (size > (1u << 20))
+        return 0;
+    auto& processor = fuzzProcessor();
+    feed(processor, data, size);
+    checkProcessorIsSound(processor);
+    return 0;
 }

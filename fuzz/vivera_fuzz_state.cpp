@@ -1,9 +1,6 @@
 // Feeds arbitrary bytes to the host state restore.
 #include "FuzzChecks.h"
 
-#include <cstddef>
-#include <cstdint>
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzProcessor();
@@ -12,10 +9,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > (1u << 20))
-        return 0;
-    auto& processor = fuzzProcessor();
-    processor.setStateInformation(data, static_cast<int>(size));
-    checkProcessorIsSound(processor);
-    return 0;
+    return fuzzOneInput(data, size,
+                        [](VezovevaDirADAudioProcessor& p, const uint8_t* d, size_t n)
+                        { p.setStateInformation(d, static_cast<int>(n)); });
 }

@@ -26,40 +26,35 @@ std::optional<RenderOptions> parseRenderOptions(const juce::StringArray& argumen
     for (int i = 0; i < arguments.size(); ++i)
     {
         const auto& argument = arguments[i];
-        const auto next = [&](juce::String& value) -> bool
+        juce::String value;
+        // Every option but --quiet takes the next argument as its value.
+        const bool takesValue = argument == "-o" || argument == "--output" || argument == "--preset" ||
+                                argument == "--sidechain" || argument == "--set" || argument == "--block" ||
+                                argument == "--trace";
+        if (takesValue)
         {
             if (i + 1 >= arguments.size())
             {
                 error = argument + " needs a value";
-                return false;
+                return std::nullopt;
             }
             value = arguments[++i];
-            return true;
-        };
+        }
 
-        juce::String value;
         if (argument == "-o" || argument == "--output")
         {
-            if (!next(value))
-                return std::nullopt;
             options.output = cwd.getChildFile(value);
         }
         else if (argument == "--preset")
         {
-            if (!next(value))
-                return std::nullopt;
             options.preset = cwd.getChildFile(value);
         }
         else if (argument == "--sidechain")
         {
-            if (!next(value))
-                return std::nullopt;
             options.sidechain = cwd.getChildFile(value);
         }
         else if (argument == "--set")
         {
-            if (!next(value))
-                return std::nullopt;
             if (!value.containsChar('=') || value.upToFirstOccurrenceOf("=", false, false).trim().isEmpty())
             {
                 error = "--set expects ID=VALUE, got \"" + value + "\"";
@@ -70,8 +65,6 @@ std::optional<RenderOptions> parseRenderOptions(const juce::StringArray& argumen
         }
         else if (argument == "--block")
         {
-            if (!next(value))
-                return std::nullopt;
             if (!parsePositiveInt(value, options.blockSize) || options.blockSize > 65536)
             {
                 error = "--block expects a whole number from 1 to 65536, got \"" + value + "\"";
@@ -80,8 +73,6 @@ std::optional<RenderOptions> parseRenderOptions(const juce::StringArray& argumen
         }
         else if (argument == "--trace")
         {
-            if (!next(value))
-                return std::nullopt;
             options.traceInterval = value.getDoubleValue();
             if (!value.containsOnly("0123456789.") || options.traceInterval < 0.0)
             {
