@@ -11,7 +11,6 @@ namespace vivera::dsp
 
 namespace
 {
-constexpr double kButterworthQ = 0.70710678;
 constexpr double kAmplitudeFloor = 1e-9;
 constexpr double kEnergyFloor = 1e-12;
 
@@ -67,7 +66,7 @@ double runDetector(BandDetector& detector, const DetectorSettings& settings, con
     const double slope = 1.0 - 1.0 / std::max(settings.ratio, 1.0);
     const double kneeWidth = std::max(settings.kneeDb, 0.0);
     const double transientThresholdDb = 0.2 * settings.thresholdDb + 12.0;
-    const bool stereo = settings.channelMode != kDetectorMid && settings.channelMode != kDetectorSide;
+    const bool stereo = settings.channelMode != kChannelMid && settings.channelMode != kChannelSide;
 
     BandDetector& d = detector;
     for (int i = 0; i < n; ++i)
@@ -78,7 +77,7 @@ double runDetector(BandDetector& detector, const DetectorSettings& settings, con
             a = ch0[i];
             b = ch1[i];
         }
-        else if (settings.channelMode == kDetectorMid)
+        else if (settings.channelMode == kChannelMid)
             a = 0.5 * (static_cast<double>(ch0[i]) + ch1[i]);
         else
             a = 0.5 * (static_cast<double>(ch0[i]) - ch1[i]);

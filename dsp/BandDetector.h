@@ -3,15 +3,10 @@
 // dynamic amount in 0..1.
 #pragma once
 
+#include "dsp/Constants.h"
+
 namespace vivera::dsp
 {
-
-enum DetectorChannelMode : int
-{
-    kDetectorStereo = 0,
-    kDetectorMid = 1,
-    kDetectorSide = 2,
-};
 
 enum DetectorSidechainShape : int
 {
@@ -33,7 +28,7 @@ struct DetectorSettings
     bool rms = true;
     bool transientDetector = false;
     bool sibilance = false;
-    int channelMode = kDetectorStereo;
+    int channelMode = kChannelStereo;
     int scShape = kSidechainBand;
 };
 

@@ -2,7 +2,7 @@
 // writes the result with the latency compensated.
 #include "DemoSignal.h"
 #include "PitchTrace.h"
-#include "PluginProcessor.h"
+#include "engine/PluginProcessor.h"
 #include "RenderOptions.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
