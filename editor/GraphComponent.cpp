@@ -5,7 +5,11 @@
 
 #include <algorithm>
 
-GraphComponent::GraphComponent(VezovevaDirADAudioProcessor& processorToShow) : processor(processorToShow) {}
+GraphComponent::GraphComponent(VezovevaDirADAudioProcessor& processorToShow) : processor(processorToShow)
+{
+    // It paints every pixel, so the window need not paint behind it.
+    setOpaque(true);
+}
 
 void GraphComponent::setSelectedBand(int slot)
 {
@@ -16,6 +20,5 @@ void GraphComponent::timerTick() {}
 
 void GraphComponent::paint(juce::Graphics& g)
 {
-    g.setColour(Palette::panel);
-    g.fillRoundedRectangle(getLocalBounds().toFloat(), 6.0f);
+    fillOpaquePanel(g, getLocalBounds().toFloat(), 6.0f, Palette::panel);
 }

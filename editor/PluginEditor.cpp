@@ -438,12 +438,7 @@ void VezovevaDirADAudioProcessorEditor::paint(juce::Graphics& g)
 {
     g.fillAll(Palette::window);
 
-    if (emblem != nullptr)
-        emblem->drawWithin(g,
-                           juce::Rectangle<float>(static_cast<float>(titleArea.getX()),
-                                                  static_cast<float>(titleArea.getY()), 30.0f,
-                                                  static_cast<float>(titleArea.getHeight())),
-                           juce::RectanglePlacement::centred, 1.0f);
+    paintEmblem(g);
 
     g.setColour(Palette::text);
     g.setFont(boldFont(17.0f).withExtraKerningFactor(0.14f));
@@ -456,6 +451,29 @@ void VezovevaDirADAudioProcessorEditor::paint(juce::Graphics& g)
     paintGroupCaption(g, pitchGroupArea, "PITCH");
     paintGroupCaption(g, outputGroupArea, tr("SALIDA", "OUTPUT"));
     paintMonitorIcon(g);
+}
+
+void VezovevaDirADAudioProcessorEditor::paintEmblem(juce::Graphics& g)
+{
+    if (emblem == nullptr || titleArea.isEmpty())
+        return;
+    const juce::Rectangle<float> area(static_cast<float>(titleArea.getX()),
+                                      static_cast<float>(titleArea.getY()), 30.0f,
+                                      static_cast<float>(titleArea.getHeight()));
+    const float scale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const int w = juce::roundToInt(area.getWidth() * scale);
+    const int h = juce::roundToInt(area.getHeight() * scale);
+    if (w <= 0 || h <= 0)
+        return;
+    if (emblemImage.getWidth() != w || emblemImage.getHeight() != h)
+    {
+        emblemImage = juce::Image(juce::Image::ARGB, w, h, true);
+        juce::Graphics ig(emblemImage);
+        emblem->drawWithin(ig,
+                           juce::Rectangle<float>(0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h)),
+                           juce::RectanglePlacement::centred, 1.0f);
+    }
+    g.drawImage(emblemImage, area, juce::RectanglePlacement::stretchToFit);
 }
 
 void VezovevaDirADAudioProcessorEditor::paintGroupCaption(juce::Graphics& g, const juce::Rectangle<int>& area,

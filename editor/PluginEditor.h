@@ -10,8 +10,8 @@
 #include "editor/controls/EqLookAndFeel.h"
 #include "editor/controls/HeaderButtons.h"
 #include "editor/controls/LevelDisplays.h"
-#include "editor/controls/Palette.h"
 #include "editor/controls/Localisation.h"
+#include "editor/controls/Palette.h"
 #include "editor/controls/PitchReadout.h"
 #include "editor/controls/StripButtons.h"
 #include "engine/PluginProcessor.h"
@@ -69,6 +69,7 @@ private:
     void layoutStrips();
     void paintGroupCaption(juce::Graphics& g, const juce::Rectangle<int>& area, const juce::String& text);
     void paintMonitorIcon(juce::Graphics& g);
+    void paintEmblem(juce::Graphics& g);
     static void setTextIfChanged(juce::Button& button, const juce::String& text);
 
     VezovevaDirADAudioProcessor& processor;
@@ -110,6 +111,7 @@ private:
 
     EditorLayout layout;
     TelemetrySnapshot telemetry;
+    juce::Image emblemImage; // the emblem rendered once per size: its paths are costly to fill every paint
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VezovevaDirADAudioProcessorEditor)
 };

@@ -23,8 +23,7 @@ void BandStrip::refresh() {}
 void BandStrip::paint(juce::Graphics& g)
 {
     const auto area = getLocalBounds().toFloat().reduced(3.0f);
-    g.setColour(Palette::panel);
-    g.fillRoundedRectangle(area, 6.0f);
+    fillPanel(g, area, 6.0f, Palette::panel);
     g.setColour(bandColour(slot).withAlpha(selected ? 1.0f : 0.35f));
     g.drawRoundedRectangle(area, 6.0f, selected ? 1.5f : 1.0f);
     g.setFont(boldFont(17.0f));

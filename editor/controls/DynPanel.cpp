@@ -18,8 +18,7 @@ void DynPanel::refresh() {}
 void DynPanel::paint(juce::Graphics& g)
 {
     const auto area = getLocalBounds().toFloat();
-    g.setColour(Palette::panel.brighter(0.04f));
-    g.fillRoundedRectangle(area, 6.0f);
+    fillPanel(g, area, 6.0f, Palette::panel.brighter(0.04f));
     g.setColour(bandColour(band).withAlpha(0.6f));
     g.drawRoundedRectangle(area.reduced(0.5f), 6.0f, 1.0f);
 }

@@ -18,10 +18,10 @@ void DetectorBar::paint(juce::Graphics& g)
 MeterComponent::MeterComponent(const VezovevaDirADAudioProcessor& processorToShow)
     : processor(processorToShow)
 {
+    setOpaque(true);
 }
 
 void MeterComponent::paint(juce::Graphics& g)
 {
-    g.setColour(Palette::panel);
-    g.fillRoundedRectangle(getLocalBounds().toFloat(), 6.0f);
+    fillOpaquePanel(g, getLocalBounds().toFloat(), 6.0f, Palette::panel);
 }

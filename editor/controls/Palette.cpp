@@ -1,5 +1,6 @@
 #include "editor/controls/Palette.h"
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -14,6 +15,37 @@ juce::Colour bandColour(int slot)
     if (slot < 8)
         return base;
     return base.brighter(0.3f).withMultipliedSaturation(0.8f);
+}
+
+void fillPanel(juce::Graphics& g, juce::Rectangle<float> area, float cornerRadius, juce::Colour colour)
+{
+    g.setColour(colour);
+    const float r = std::min(cornerRadius, std::min(area.getWidth(), area.getHeight()) / 2.0f);
+    if (!colour.isOpaque() || r <= 0.0f || area.getHeight() <= 4.0f * r)
+    {
+        g.fillRoundedRectangle(area, r);
+        return;
+    }
+    // The rounded ends overlap the body with the same opaque colour, so the seams are invisible.
+    g.fillRoundedRectangle(area.withHeight(2.0f * r), r);
+    g.fillRoundedRectangle(area.withTrimmedTop(area.getHeight() - 2.0f * r), r);
+    // An integral rectangle takes the renderer's plain fill, not its anti-aliased edge path.
+    const auto body = area.withTrimmedTop(r).withTrimmedBottom(r);
+    if (body == body.toNearestInt().toFloat())
+        g.fillRect(body.toNearestInt());
+    else
+        g.fillRect(body);
+}
+
+void fillOpaquePanel(juce::Graphics& g, juce::Rectangle<float> area, float cornerRadius, juce::Colour colour)
+{
+    const float r = std::min(cornerRadius, std::min(area.getWidth(), area.getHeight()) / 2.0f);
+    g.setColour(Palette::window);
+    for (const auto corner : {area.getTopLeft(), area.getTopRight() - juce::Point<float>(r, 0.0f),
+                              area.getBottomLeft() - juce::Point<float>(0.0f, r),
+                              area.getBottomRight() - juce::Point<float>(r, r)})
+        g.fillRect(juce::Rectangle<float>(corner.x, corner.y, r, r));
+    fillPanel(g, area, cornerRadius, colour);
 }
 
 namespace

@@ -24,6 +24,14 @@ inline const juce::Colour grid{0xFF2D2923};
 // same slot has the same colour in the strip, the dynamics panel and the graph.
 juce::Colour bandColour(int slot);
 
+// Fills an opaque rounded panel. Same pixels as fillRoundedRectangle, but the body is a plain rectangle
+// fill: large rounded shapes are costly for the software renderer, and panels are repainted every tick.
+void fillPanel(juce::Graphics& g, juce::Rectangle<float> area, float cornerRadius, juce::Colour colour);
+
+// For opaque components (which the window does not paint behind): the window colour in the corners, then
+// the panel.
+void fillOpaquePanel(juce::Graphics& g, juce::Rectangle<float> area, float cornerRadius, juce::Colour colour);
+
 // Fonts: the platform's default sans-serif, bold or plain, at a height in logical pixels.
 juce::Font boldFont(float height);
 juce::Font plainFont(float height);

@@ -66,8 +66,7 @@ void PitchReadout::paint(juce::Graphics& g)
 {
     const float w = static_cast<float>(getWidth());
     const float h = static_cast<float>(getHeight());
-    g.setColour(Palette::panel);
-    g.fillRoundedRectangle(0.0f, 0.0f, w, h, 6.0f);
+    fillPanel(g, getLocalBounds().toFloat(), 6.0f, Palette::panel);
 
     const float W = std::max(w - 20.0f, 0.0f);
     const float H = std::max(h - 16.0f, 0.0f);
