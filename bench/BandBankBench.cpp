@@ -34,7 +34,7 @@ BandFilterSettings settingsFor(const BankLayout& layout)
 
 void designAll(BandBank& bank, BandBankRouting& routing, const BankLayout& layout, double pitch)
 {
-    for (int k = 0; k < kBandCount; ++k)
+    for (int k = 0; k < kNumBands; ++k)
     {
         const bool used = k < layout.bands;
         const double f = used ? std::min(pitch * (k + 1), 0.45 * kSampleRate) : 0.0;
@@ -61,7 +61,7 @@ void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEac
         sourceL[i] = noise(rng);
         sourceR[i] = noise(rng);
     }
-    double L[kBandSubBlock], R[kBandSubBlock];
+    double L[kSubBlockSize], R[kSubBlockSize];
     size_t offset = 0;
     double pitch = 110.0;
     for (auto _ : state)
@@ -71,21 +71,21 @@ void runBank(benchmark::State& state, const BankLayout& layout, bool redesignEac
             pitch = pitch > 200.0 ? 110.0 : pitch * 1.001;
             designAll(bank, routing, layout, pitch);
         }
-        for (int i = 0; i < kBandSubBlock; ++i)
+        for (int i = 0; i < kSubBlockSize; ++i)
         {
             L[i] = sourceL[offset + static_cast<size_t>(i)];
             R[i] = sourceR[offset + static_cast<size_t>(i)];
         }
-        offset = (offset + kBandSubBlock) % sourceL.size();
+        offset = (offset + kSubBlockSize) % sourceL.size();
         if (perSample)
-            for (int i = 0; i < kBandSubBlock; ++i)
+            for (int i = 0; i < kSubBlockSize; ++i)
                 processBandBankSample(bank, routing, L[i], R[i]);
         else
-            processBandBank(bank, routing, L, R, kBandSubBlock);
+            processBandBank(bank, routing, L, R, kSubBlockSize);
         benchmark::DoNotOptimize(L);
         benchmark::DoNotOptimize(R);
     }
-    const double samples = static_cast<double>(state.iterations()) * kBandSubBlock;
+    const double samples = static_cast<double>(state.iterations()) * kSubBlockSize;
     state.SetItemsProcessed(static_cast<int64_t>(samples));
     // ns per stereo sample, and seconds of 48 kHz audio per CPU second.
     state.counters["ns_per_sample"] =
@@ -131,7 +131,7 @@ void runDesign(benchmark::State& state, const BankLayout& layout)
         designAll(bank, routing, layout, pitch);
         benchmark::DoNotOptimize(bank);
     }
-    const double samples = static_cast<double>(state.iterations()) * kBandSubBlock;
+    const double samples = static_cast<double>(state.iterations()) * kSubBlockSize;
     state.counters["ns_per_sample"] =
         benchmark::Counter(samples * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }

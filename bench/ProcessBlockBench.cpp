@@ -1,6 +1,6 @@
 // Cost of the whole processBlock at 48 kHz stereo for typical and worst-case settings, as a real-time factor
 // (audio seconds processed per CPU second, counter "realtime").
-#include "PluginProcessor.h"
+#include "engine/PluginProcessor.h"
 
 #include <benchmark/benchmark.h>
 #include <juce_events/juce_events.h>

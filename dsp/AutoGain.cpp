@@ -1,5 +1,6 @@
 // Auto-gain estimate over the same cascades and response the audio path uses.
 #include "dsp/AutoGain.h"
+#include "dsp/Constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,10 +9,10 @@ namespace vivera::dsp
 {
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
 }
 
-float estimateAutoGain(const std::array<AutoGainBand, 16>& bands, float pitchHz, double sampleRate) noexcept
+float estimateAutoGain(const std::array<AutoGainBand, kNumBands>& bands, float pitchHz,
+                       double sampleRate) noexcept
 {
     const double fTop = std::min(0.45 * sampleRate, 20000.0);
     std::array<UnitCirclePoint, kAutoGainPoints> points{};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dsp/BandDesign.h"
+#include "dsp/Constants.h"
 
 #include <array>
 
@@ -19,10 +20,25 @@ struct AutoGainBand
     BandFilterSettings filter; // designed with its full static setting (amount 1, no solo)
 };
 
+// Equality of every field: the engine reuses its last estimate while all of its inputs are unchanged.
+inline bool operator==(const AutoGainBand& a, const AutoGainBand& b) noexcept
+{
+    return a.used == b.used && a.frozen == b.frozen && a.frozenPitch == b.frozenPitch && a.mult == b.mult &&
+           a.chan == b.chan && a.filter == b.filter;
+}
+inline bool operator!=(const AutoGainBand& a, const AutoGainBand& b) noexcept
+{
+    return !(a == b);
+}
+// A new field must join the comparison above, or the engine would reuse a stale estimate.
+static_assert(sizeof(AutoGainBand) == 4 * sizeof(float) + sizeof(BandFilterSettings),
+              "compare every field in operator==");
+
 constexpr int kAutoGainPoints = 48;
 constexpr float kAutoGainMaxCutDb = 24.0f;
 
 // Returns the make-down gain in dB, in [-24, 0]. Allocation-free.
-float estimateAutoGain(const std::array<AutoGainBand, 16>& bands, float pitchHz, double sampleRate) noexcept;
+float estimateAutoGain(const std::array<AutoGainBand, kNumBands>& bands, float pitchHz,
+                       double sampleRate) noexcept;
 
 } // namespace vivera::dsp

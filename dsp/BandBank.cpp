@@ -12,34 +12,34 @@ namespace
 int channelOf(const BandBankRouting& routing, int band) noexcept
 {
     const int chan = routing.chan[static_cast<size_t>(band)];
-    return chan == kBandMid || chan == kBandSide ? chan : kBandStereo;
+    return chan == kChannelMid || chan == kChannelSide ? chan : kChannelStereo;
 }
 
 // Half sum (Mid) or half difference (Side) of the pair, the signal a Mid or Side band filters.
 void takeComponent(int chan, const double* left, const double* right, double* out, int n) noexcept
 {
     for (int i = 0; i < n; ++i)
-        out[i] = chan == kBandMid ? (left[i] + right[i]) / 2.0 : (left[i] - right[i]) / 2.0;
+        out[i] = chan == kChannelMid ? (left[i] + right[i]) / 2.0 : (left[i] - right[i]) / 2.0;
 }
 
 // Normal mode: bands in series, each over the whole sub-block before the next.
 void runSerialBands(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
                     int n) noexcept
 {
-    double filtered[kBandSubBlock], component[kBandSubBlock];
-    for (int band = 0; band < kBandCount; ++band)
+    double filtered[kSubBlockSize], component[kSubBlockSize];
+    for (int band = 0; band < kNumBands; ++band)
     {
         const size_t k = static_cast<size_t>(band);
         if (!bank.active[k])
             continue;
         const BandCascade& cascade = bank.cascades[k];
         const int chan = channelOf(routing, band);
-        if (chan == kBandStereo && routing.mono)
+        if (chan == kChannelStereo && routing.mono)
         {
             runCascadeBlock(cascade, bank.states[k][0], left, n);
             std::copy(left, left + n, right);
         }
-        else if (chan == kBandStereo)
+        else if (chan == kChannelStereo)
             runCascadeBlockStereo(cascade, bank.states[k][0], bank.states[k][1], left, right, n);
         else
         {
@@ -51,7 +51,7 @@ void runSerialBands(BandBank& bank, const BandBankRouting& routing, double* left
             {
                 const double w = filtered[i] - component[i];
                 left[i] = left[i] + w;
-                right[i] = chan == kBandMid ? right[i] + w : right[i] - w;
+                right[i] = chan == kChannelMid ? right[i] + w : right[i] - w;
             }
         }
     }
@@ -61,19 +61,19 @@ void runSerialBands(BandBank& bank, const BandBankRouting& routing, double* left
 void runListenBands(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
                     int n) noexcept
 {
-    double dryL[kBandSubBlock], dryR[kBandSubBlock], bandL[kBandSubBlock], bandR[kBandSubBlock];
+    double dryL[kSubBlockSize], dryR[kSubBlockSize], bandL[kSubBlockSize], bandR[kSubBlockSize];
     std::copy(left, left + n, dryL);
     std::copy(right, right + n, dryR);
     std::fill(left, left + n, 0.0);
     std::fill(right, right + n, 0.0);
-    for (int band = 0; band < kBandCount; ++band)
+    for (int band = 0; band < kNumBands; ++band)
     {
         const size_t k = static_cast<size_t>(band);
         if (!bank.active[k] || !routing.solo[k])
             continue;
         const BandCascade& cascade = bank.cascades[k];
         const int chan = channelOf(routing, band);
-        if (chan == kBandStereo)
+        if (chan == kChannelStereo)
         {
             std::copy(dryL, dryL + n, bandL);
             if (routing.mono)
@@ -99,7 +99,7 @@ void runListenBands(BandBank& bank, const BandBankRouting& routing, double* left
             for (int i = 0; i < n; ++i)
             {
                 left[i] += bandL[i];
-                right[i] = chan == kBandMid ? right[i] + bandL[i] : right[i] - bandL[i];
+                right[i] = chan == kChannelMid ? right[i] + bandL[i] : right[i] - bandL[i];
             }
         }
     }
@@ -123,7 +123,7 @@ void processBandBankSubBlock(BandBank& bank, const BandBankRouting& routing, dou
 
 void resetBandBank(BandBank& bank) noexcept
 {
-    for (int band = 0; band < kBandCount; ++band)
+    for (int band = 0; band < kNumBands; ++band)
         clearBandState(bank, band);
     bank.active.fill(false);
 }
@@ -157,7 +157,7 @@ void processBandBankSample(BandBank& bank, const BandBankRouting& routing, doubl
     const double inL = left, inR = right;
     double outL = 0.0, outR = 0.0;
     double L = left, R = right;
-    for (int band = 0; band < kBandCount; ++band)
+    for (int band = 0; band < kNumBands; ++band)
     {
         const size_t k = static_cast<size_t>(band);
         if (!bank.active[k])
@@ -170,13 +170,13 @@ void processBandBankSample(BandBank& bank, const BandBankRouting& routing, doubl
         {
             if (!routing.solo[k])
                 continue;
-            if (chan == kBandStereo)
+            if (chan == kChannelStereo)
             {
                 const double b0 = processCascade(cascade, st0, inL);
                 outL += b0;
                 outR += routing.mono ? b0 : processCascade(cascade, st1, inR);
             }
-            else if (chan == kBandMid)
+            else if (chan == kChannelMid)
             {
                 const double b = processCascade(cascade, st0, (inL + inR) / 2.0);
                 outL += b;
@@ -190,12 +190,12 @@ void processBandBankSample(BandBank& bank, const BandBankRouting& routing, doubl
             }
             continue;
         }
-        if (chan == kBandStereo)
+        if (chan == kChannelStereo)
         {
             L = processCascade(cascade, st0, L);
             R = routing.mono ? L : processCascade(cascade, st1, R);
         }
-        else if (chan == kBandMid)
+        else if (chan == kChannelMid)
         {
             const double m = (L + R) / 2.0;
             const double w = processCascade(cascade, st0, m) - m;
@@ -217,9 +217,9 @@ void processBandBankSample(BandBank& bank, const BandBankRouting& routing, doubl
 void processBandBank(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
                      int numSamples) noexcept
 {
-    for (int offset = 0; offset < numSamples; offset += kBandSubBlock)
+    for (int offset = 0; offset < numSamples; offset += kSubBlockSize)
         processBandBankSubBlock(bank, routing, left + offset, right + offset,
-                                std::min(kBandSubBlock, numSamples - offset));
+                                std::min(kSubBlockSize, numSamples - offset));
 }
 
 } // namespace vivera::dsp

@@ -3,38 +3,29 @@
 #pragma once
 
 #include "dsp/BandCascade.h"
+#include "dsp/Constants.h"
 
 #include <array>
 
 namespace vivera::dsp
 {
 
-constexpr int kBandCount = 16;
-constexpr int kBandSubBlock = 32; // the control rate: cascades are redesigned once per sub-block
-
-enum BandChannel : int
-{
-    kBandStereo = 0,
-    kBandMid = 1,
-    kBandSide = 2,
-};
-
 // How the bands are routed for one sub-block.
 struct BandBankRouting
 {
-    std::array<int, kBandCount> chan{};  // BandChannel per band; other values count as Stereo
-    std::array<bool, kBandCount> solo{}; // band added, enabled and soloed
-    bool listenMode = false;             // any band added, enabled and soloed
-    bool mono = false;                   // mono bus: R is L, only channel-0 states run Stereo bands
-    bool pitchAvailable = false;         // without a pitch the bank passes its input unchanged
+    std::array<int, kNumBands> chan{};  // ChannelCode per band; other values count as Stereo
+    std::array<bool, kNumBands> solo{}; // band added, enabled and soloed
+    bool listenMode = false;            // any band added, enabled and soloed
+    bool mono = false;                  // mono bus: R is L, only channel-0 states run Stereo bands
+    bool pitchAvailable = false;        // without a pitch the bank passes its input unchanged
 };
 
 // The running filters: one cascade, two channel states and an active flag per band.
 struct BandBank
 {
-    std::array<BandCascade, kBandCount> cascades{};
-    std::array<std::array<BandChannelState, 2>, kBandCount> states{};
-    std::array<bool, kBandCount> active{};
+    std::array<BandCascade, kNumBands> cascades{};
+    std::array<std::array<BandChannelState, 2>, kNumBands> states{};
+    std::array<bool, kNumBands> active{};
 };
 
 // Clears every state and active flag (prepare, full bypass).
@@ -54,7 +45,7 @@ bool anyBandSoloed(const BandBankRouting& routing) noexcept;
 void processBandBankSample(BandBank& bank, const BandBankRouting& routing, double& left,
                            double& right) noexcept;
 
-// Block form, in place: band by band over the samples (in sub-blocks of kBandSubBlock), bit-identical to
+// Block form, in place: band by band over the samples (in sub-blocks of kSubBlockSize), bit-identical to
 // calling processBandBankSample for each sample. Coefficients must not change within the call. On a mono
 // bus the input in right is ignored (taken as left), as in the per-sample form.
 void processBandBank(BandBank& bank, const BandBankRouting& routing, double* left, double* right,

@@ -1,5 +1,6 @@
 // Cascade layouts per band kind and slope, and the cascade's magnitude response.
 #include "dsp/BandCascade.h"
+#include "dsp/Constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,8 +9,6 @@ namespace vivera::dsp
 {
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kButterworthQ = 0.70710678;
 
 void append(BandCascade& cascade, const FilterSection& section)
 {

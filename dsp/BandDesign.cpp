@@ -1,5 +1,6 @@
 // Band design: parameter folding and clamping around designCascade.
 #include "dsp/BandDesign.h"
+#include "dsp/Constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,16 +10,6 @@ namespace vivera::dsp
 {
 namespace
 {
-// Truncates a choice value to an index in [0, maxIndex]; NaN and negatives count as 0.
-int choiceIndex(float value, int maxIndex) noexcept
-{
-    if (!(value > 0.0f))
-        return 0;
-    if (value >= static_cast<float>(maxIndex))
-        return maxIndex;
-    return static_cast<int>(value);
-}
-
 bool blendsDynamically(int type) noexcept
 {
     return type == kSvfNotch || type == kSvfHighPass || type == kSvfLowPass;
@@ -27,7 +18,7 @@ bool blendsDynamically(int type) noexcept
 
 int bandTypeIndex(float type) noexcept
 {
-    return choiceIndex(type, 9);
+    return choiceIndex(type, kBandTypeCount);
 }
 
 int bandSectionKind(int bandType) noexcept
@@ -60,7 +51,7 @@ DesignInputs foldSettings(const BandFilterSettings& settings, double amount) noe
             static_cast<double>(settings.gainDb) * static_cast<double>(settings.scalePercent) * 0.01 * amount;
         in.gainDb = std::min(std::max(in.gainDb, -72.0), 72.0);
     }
-    in.slope = choiceIndex(settings.slope, 5);
+    in.slope = choiceIndex(settings.slope, kBandSlopeCount);
     in.q = static_cast<double>(settings.q);
     return in;
 }

@@ -17,6 +17,19 @@ struct BandFilterSettings
     float scalePercent = 100.0f; // global gain scale, percent
 };
 
+// Bit-for-bit equality of every field: caches keyed on a design's inputs rely on it.
+inline bool operator==(const BandFilterSettings& a, const BandFilterSettings& b) noexcept
+{
+    return a.type == b.type && a.slope == b.slope && a.gainDb == b.gainDb && a.q == b.q &&
+           a.scalePercent == b.scalePercent;
+}
+inline bool operator!=(const BandFilterSettings& a, const BandFilterSettings& b) noexcept
+{
+    return !(a == b);
+}
+// A new field must join the comparison above, or caches would reuse stale designs.
+static_assert(sizeof(BandFilterSettings) == 5 * sizeof(float), "compare every field in operator==");
+
 // Section kind 0..5 a band type designs with; level-dependent and unknown types are Bells.
 int bandSectionKind(int bandType) noexcept;
 

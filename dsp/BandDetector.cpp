@@ -16,10 +16,9 @@ namespace vivera::dsp
 
 namespace
 {
-constexpr double kButterworthQ = 0.70710678;
 constexpr double kAmplitudeFloor = 1e-9;
 constexpr double kEnergyFloor = 1e-12;
-constexpr int kChunk = 32;
+constexpr int kChunk = kSubBlockSize;
 constexpr int kJobsAtOnce = 8; // 16 sidechain filters: four 256-bit registers
 
 SvfCoefficients designSidechainFilter(const DetectorSettings& s, double frequencyHz, double sampleRate)
@@ -70,7 +69,7 @@ bool sameSettings(const DetectorSettings& a, const DetectorSettings& b) noexcept
 
 bool isStereo(const DetectorSettings& s) noexcept
 {
-    return s.channelMode != kDetectorMid && s.channelMode != kDetectorSide;
+    return s.channelMode != kChannelMid && s.channelMode != kChannelSide;
 }
 
 // One job's arrays for a chunk: the two analysed signals, then their filtered versions in place, then the
@@ -93,7 +92,7 @@ void takeInputs(const DetectorJob& job, int offset, int m, JobChunk& c) noexcept
             c.a[i] = ch0[i];
             c.b[i] = ch1[i];
         }
-    else if (s.channelMode == kDetectorMid)
+    else if (s.channelMode == kChannelMid)
         for (int i = 0; i < m; ++i)
             c.a[i] = 0.5 * (static_cast<double>(ch0[i]) + ch1[i]);
     else
@@ -246,7 +245,12 @@ const DetectorCoefficients& cachedDetectorCoefficients(DetectorCoefficientCache&
 
 void resetDetector(BandDetector& detector) noexcept
 {
-    detector = BandDetector{};
+    // The state only: the coefficient cache is derived from settings and stays valid, and static bands
+    // reset their detector every sub-block.
+    detector.levelDb = -120.0;
+    detector.ic1L = detector.ic1R = detector.ic2L = detector.ic2R = 0.0;
+    detector.envelope = detector.meanSquare = detector.reductionDb = 0.0;
+    detector.fastMeanSquare = detector.slowMeanSquare = detector.fullBandMeanSquare = 0.0;
 }
 
 void runDetectors(DetectorJob* jobs, int count, int n, double sampleRate) noexcept

@@ -3,17 +3,11 @@
 // dynamic amount in 0..1.
 #pragma once
 
+#include "dsp/Constants.h"
 #include "dsp/SvfSection.h"
 
 namespace vivera::dsp
 {
-
-enum DetectorChannelMode : int
-{
-    kDetectorStereo = 0,
-    kDetectorMid = 1,
-    kDetectorSide = 2,
-};
 
 enum DetectorSidechainShape : int
 {
@@ -35,7 +29,7 @@ struct DetectorSettings
     bool rms = true;
     bool transientDetector = false;
     bool sibilance = false;
-    int channelMode = kDetectorStereo;
+    int channelMode = kChannelStereo;
     int scShape = kSidechainBand;
 };
 
@@ -77,7 +71,7 @@ struct BandDetector
     double fastMeanSquare = 0.0;
     double slowMeanSquare = 0.0;
     double fullBandMeanSquare = 0.0;
-    DetectorCoefficientCache cache; // not state: a reset clears it, which only costs a recomputation
+    DetectorCoefficientCache cache; // derived from the settings, not state: a reset leaves it
 };
 
 void resetDetector(BandDetector& detector) noexcept;

@@ -3,6 +3,7 @@
 // consecutive state-variable sections are software-pipelined with their states in registers, so the long
 // latency chain of one section overlaps the others'; a stereo pair shares one SSE2 register.
 #include "dsp/CascadeBlock.h"
+#include "dsp/Constants.h"
 
 #include <algorithm>
 
@@ -17,7 +18,6 @@ namespace vivera::dsp
 {
 namespace
 {
-constexpr int kMaxBlock = 32;
 
 // One channel: plain doubles.
 struct Mono
@@ -241,7 +241,7 @@ void runPairedSvfRun(const BandCascade& cascade, int first, double* x, BandChann
         return _mm_add_pd(_mm_add_pd(_mm_mul_pd(m0[j], u), _mm_mul_pd(m1[j], bp)), _mm_mul_pd(m2[j], lp));
     };
 
-    double input[kMaxBlock + kDepth] = {};
+    double input[kSubBlockSize + kDepth] = {};
     std::copy(x, x + n, input);
     // Lane 0: the next input sample; lane 1: the first half's last output, from the previous iteration.
     auto feed = [&](int t) noexcept { return _mm_unpacklo_pd(_mm_load_sd(input + t), stageOut[H - 1]); };
@@ -344,11 +344,11 @@ void blendWet(double wet, const double* dry, double* y, int n) noexcept
 
 void runCascadeBlock(const BandCascade& cascade, BandChannelState& st, double* x, int n) noexcept
 {
-    for (int offset = 0; offset < n; offset += kMaxBlock)
+    for (int offset = 0; offset < n; offset += kSubBlockSize)
     {
-        const int m = std::min(kMaxBlock, n - offset);
+        const int m = std::min(kSubBlockSize, n - offset);
         double* block = x + offset;
-        double dry[kMaxBlock];
+        double dry[kSubBlockSize];
         const bool blend = cascade.wet < 1.0;
         if (blend)
             std::copy(block, block + m, dry);
@@ -366,12 +366,12 @@ void runCascadeBlockStereo(const BandCascade& cascade, BandChannelState& stL, Ba
                            double* left, double* right, int n) noexcept
 {
 #if VIVERA_CASCADE_SSE2
-    for (int offset = 0; offset < n; offset += kMaxBlock)
+    for (int offset = 0; offset < n; offset += kSubBlockSize)
     {
-        const int m = std::min(kMaxBlock, n - offset);
+        const int m = std::min(kSubBlockSize, n - offset);
         double* l = left + offset;
         double* r = right + offset;
-        double dryL[kMaxBlock], dryR[kMaxBlock];
+        double dryL[kSubBlockSize], dryR[kSubBlockSize];
         const bool blend = cascade.wet < 1.0;
         if (blend)
         {

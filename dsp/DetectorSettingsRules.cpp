@@ -9,22 +9,11 @@ namespace vivera::dsp
 
 namespace
 {
-constexpr int kBandTypeCount = 10;
-
 bool isOn(float value) noexcept
 {
     return value > 0.5f;
 }
 } // namespace
-
-int choiceIndex(float value, int count) noexcept
-{
-    if (!(value >= 0.0f)) // also NaN
-        return 0;
-    if (value >= static_cast<float>(count - 1))
-        return count - 1;
-    return static_cast<int>(value);
-}
 
 int bandTypeCode(const BandDynamicsParameters& p) noexcept
 {
@@ -47,7 +36,7 @@ DetectorSettings detectorSettingsForBand(const BandDynamicsParameters& p) noexce
     s.rangeDb = p.range;
     s.scQ = p.detq;
     s.rms = choiceIndex(p.det, 2) == 1;
-    s.channelMode = choiceIndex(p.chan, 3);
+    s.channelMode = choiceIndex(p.chan, kChannelCount);
     s.scShape = choiceIndex(p.scshape, 3);
 
     switch (bandTypeCode(p))

@@ -7,20 +7,6 @@
 namespace vivera::dsp
 {
 
-enum BandTypeCode : int
-{
-    kBandBell = 0,
-    kBandLowShelf = 1,
-    kBandHighShelf = 2,
-    kBandNotch = 3,
-    kBandHighPass = 4,
-    kBandLowPass = 5,
-    kBandTransient = 6,
-    kBandSibilance = 7,
-    kBandBackground = 8,
-    kBandSustain = 9,
-};
-
 // A band's parameter values as the parameter tree holds them (floats; bools and choices as 0/1/index).
 struct BandDynamicsParameters
 {
@@ -39,9 +25,6 @@ struct BandDynamicsParameters
     float detfreq = 1.0f;
     float detq = 2.0f;
 };
-
-// A choice value as an index: truncated and clamped to 0..count-1 (NaN counts as 0).
-int choiceIndex(float value, int count) noexcept;
 
 // The band type code 0..9.
 int bandTypeCode(const BandDynamicsParameters& p) noexcept;

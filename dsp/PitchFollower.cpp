@@ -67,7 +67,7 @@ bool isPitchAvailable(const PitchFollower& follower, bool lock) noexcept
 float bandFrequency(PitchFollower& follower, int band, const BandPitchInput& input, bool lock,
                     double sampleRate) noexcept
 {
-    if (band < 0 || band >= kFollowerBandCount)
+    if (band < 0 || band >= kNumBands)
         return 0.0f;
     bool& latched = follower.freezeLatched[band];
     if (!(input.added && input.enabled && isPitchAvailable(follower, lock)))

@@ -2,10 +2,10 @@
 // per-band frequencies with freeze, and the availability and pitch-lost flags. Updated once per sub-block.
 #pragma once
 
+#include "dsp/Constants.h"
+
 namespace vivera::dsp
 {
-
-constexpr int kFollowerBandCount = 16;
 
 struct PitchFollower
 {
@@ -13,8 +13,8 @@ struct PitchFollower
     bool hasPitch = false;
     int samplesSinceLoss = 0;
     float pitchReading = 0.0f;
-    float frozenPitch[kFollowerBandCount] = {};
-    bool freezeLatched[kFollowerBandCount] = {};
+    float frozenPitch[kNumBands] = {};
+    bool freezeLatched[kNumBands] = {};
 };
 
 struct PitchFollowerInput

@@ -1,5 +1,6 @@
 // Pitch estimator: input band limit and decimation, YIN-style analysis per hop, median-of-three output.
 #include "dsp/PitchTracker.h"
+#include "dsp/Constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,8 +12,6 @@ namespace vivera::dsp
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kButterworthQ = 0.70710678;
 constexpr double kFourthOrderQ1 = 0.5412;
 constexpr double kFourthOrderQ2 = 1.30656;
 constexpr double kSilencePeak = 1e-4; // -80 dBFS: never analysed, whatever the gate

@@ -1,5 +1,6 @@
 // Section design and response: the recursions themselves are inline in the header.
 #include "dsp/SvfSection.h"
+#include "dsp/Constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +9,6 @@ namespace vivera::dsp
 {
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
 
 // Keeps designs inside the range where tan() pre-warping is well behaved.
 double clampSectionFrequency(double frequencyHz, double sampleRate)

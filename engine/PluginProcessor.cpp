@@ -1,100 +1,24 @@
-#include "PluginProcessor.h"
+#include "engine/PluginProcessor.h"
 
-#include "ParameterLayout.h"
+#include "editor/PluginEditor.h"
+#include "engine/parameters/BandSettings.h"
+#include "engine/parameters/ParameterLayout.h"
+#include "engine/pipeline/BlockPipeline.h"
 
-#include <cmath>
-
-namespace
-{
-constexpr double kLookaheadSeconds = 0.1;
-constexpr double kLookaheadCrossfadeSeconds = 0.03;
-constexpr double kDelayFadeSeconds = 0.005;
-constexpr double kGainRampSeconds = 0.02;
-constexpr double kAutoGainRampSeconds = 0.4;
-constexpr int kMinimumDetectorCopySize = 4096;
-
-bool isOn(const std::atomic<float>* value) noexcept
-{
-    return value->load(std::memory_order_relaxed) > 0.5f;
-}
-
-float outputGainFromDecibels(float decibels) noexcept
-{
-    return decibels <= -100.0f ? 0.0f : std::pow(10.0f, decibels / 20.0f);
-}
-} // namespace
+#include <algorithm>
 
 VezovevaDirADAudioProcessor::VezovevaDirADAudioProcessor()
     : juce::AudioProcessor(BusesProperties()
                                .withInput("Input", juce::AudioChannelSet::stereo(), true)
                                .withInput("Sidechain", juce::AudioChannelSet::stereo(), false)
                                .withOutput("Output", juce::AudioChannelSet::stereo(), true)),
-      parameters(*this, &undoManager, "STATE", createParameterLayout())
+      parameters(*this, &undoManager, "STATE", createParameterLayout()),
+      handles(bindEngineParameters(parameters)), state(*this, parameters, undoManager),
+      pipeline(std::make_unique<BlockPipeline>(handles, telemetry))
 {
-    cacheParameterPointers();
-    otherSlotState = parameters.copyState();
-    activeSlot = 0;
 }
 
 VezovevaDirADAudioProcessor::~VezovevaDirADAudioProcessor() = default;
-
-void VezovevaDirADAudioProcessor::cacheParameterPointers()
-{
-    const auto bind = [this](const juce::String& id) -> const std::atomic<float>*
-    {
-        auto* value = parameters.getRawParameterValue(id);
-        jassert(value != nullptr);
-        return value;
-    };
-
-    for (size_t k = 0; k < static_cast<size_t>(kNumBands); ++k)
-    {
-        const auto id = [k](const char* shortName)
-        { return bandParameterId(static_cast<int>(k) + 1, shortName); };
-        namespace P = BandParam;
-        band.add[k] = bind(id(P::add));
-        band.on[k] = bind(id(P::on));
-        band.type[k] = bind(id(P::type));
-        band.slope[k] = bind(id(P::slope));
-        band.chan[k] = bind(id(P::chan));
-        band.mult[k] = bind(id(P::mult));
-        band.gain[k] = bind(id(P::gain));
-        band.q[k] = bind(id(P::q));
-        band.solo[k] = bind(id(P::solo));
-        band.freeze[k] = bind(id(P::freeze));
-        band.dyn[k] = bind(id(P::dyn));
-        band.dynmode[k] = bind(id(P::dynmode));
-        band.thresh[k] = bind(id(P::thresh));
-        band.ratio[k] = bind(id(P::ratio));
-        band.attack[k] = bind(id(P::attack));
-        band.release[k] = bind(id(P::release));
-        band.knee[k] = bind(id(P::knee));
-        band.range[k] = bind(id(P::range));
-        band.det[k] = bind(id(P::det));
-        band.detq[k] = bind(id(P::detq));
-        band.detsc[k] = bind(id(P::detsc));
-        band.detfreq[k] = bind(id(P::detfreq));
-        band.scshape[k] = bind(id(P::scshape));
-    }
-
-    global.lock = bind(ParamIds::lock);
-    global.freq = bind(ParamIds::freq);
-    global.bypass = bind(ParamIds::bypass);
-    global.sens = bind(ParamIds::sens);
-    global.gate = bind(ParamIds::gate);
-    global.trkHp = bind(ParamIds::trkHp);
-    global.trkLp = bind(ParamIds::trkLp);
-    global.scale = bind(ParamIds::scale);
-    global.out = bind(ParamIds::out);
-    global.mix = bind(ParamIds::mix);
-    global.sc = bind(ParamIds::sc);
-    global.monSig = bind(ParamIds::monSig);
-    global.monCh = bind(ParamIds::monCh);
-    global.autoGain = bind(ParamIds::autoGain);
-    global.softClip = bind(ParamIds::softClip);
-    global.autoByp = bind(ParamIds::autoByp);
-    global.lookahead = bind(ParamIds::lookahead);
-}
 
 const juce::String VezovevaDirADAudioProcessor::getName() const
 {
@@ -103,53 +27,76 @@ const juce::String VezovevaDirADAudioProcessor::getName() const
 
 void VezovevaDirADAudioProcessor::prepareToPlay(double newSampleRate, int maximumBlockSize)
 {
-    sampleRate = newSampleRate;
-    tracker.prepare(sampleRate);
-
-    lookaheadSamples = static_cast<int>(std::lround(kLookaheadSeconds * sampleRate));
-    const int delayLength = std::max(1, lookaheadSamples);
-    if (delayBuffer.getNumChannels() != 4 || delayBuffer.getNumSamples() != delayLength)
-        delayBuffer.setSize(4, delayLength);
-    delayBuffer.clear();
-    delayWritePos = 0;
-
-    const int copyLength = std::max(maximumBlockSize, kMinimumDetectorCopySize);
-    if (detectorCopy.getNumChannels() != 2 || detectorCopy.getNumSamples() != copyLength)
-        detectorCopy.setSize(2, copyLength);
-
-    const bool lookaheadOn = isOn(global.lookahead);
-    latencySamples = lookaheadOn ? lookaheadSamples : 0;
-    lookaheadMix = (lookaheadOn && lookaheadSamples > 0) ? 1.0f : 0.0f;
-    lookaheadMixStep =
-        1.0f / static_cast<float>(std::max(1L, std::lround(kLookaheadCrossfadeSeconds * sampleRate)));
-    delayFade = 1.0f;
-    delayFadeStep = 1.0f / static_cast<float>(std::max(1L, std::lround(kDelayFadeSeconds * sampleRate)));
-    delayFadeOutPending = false;
-    wasPlaying = false;
-    expectedNextSample = -1;
-
-    if (getLatencySamples() != latencySamples)
-        setLatencySamples(latencySamples);
-
-    vivera::dsp::resetFollower(follower);
-    resetBands();
-    resetRamps();
-    telemetry.autoGainDb.store(0.0f);
+    pipeline->prepare(newSampleRate, maximumBlockSize);
+    if (getLatencySamples() != pipeline->latencySamples())
+        setLatencySamples(pipeline->latencySamples());
 }
 
-void VezovevaDirADAudioProcessor::resetRamps()
+void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
-    const int gainRampLength = static_cast<int>(std::floor(kGainRampSeconds * sampleRate));
-    mixRamp.reset(gainRampLength);
-    outputGainRamp.reset(gainRampLength);
-    bypassRamp.reset(gainRampLength);
-    mixRamp.setCurrentAndTargetValue(global.mix->load(std::memory_order_relaxed) / 100.0f);
-    outputGainRamp.setCurrentAndTargetValue(
-        outputGainFromDecibels(global.out->load(std::memory_order_relaxed)));
-    bypassRamp.setCurrentAndTargetValue(isOn(global.bypass) ? 1.0f : 0.0f);
+    juce::ScopedNoDenormals noDenormals;
 
-    autoGainRamp.reset(static_cast<int>(std::floor(kAutoGainRampSeconds * sampleRate)));
-    autoGainRamp.setCurrentAndTargetValue(1.0f);
+    const int bufferChannels = buffer.getNumChannels();
+    BlockChannels channels;
+    channels.mainCount = std::min({2, getMainBusNumInputChannels(), bufferChannels});
+    if (getBusCount(true) > 1)
+    {
+        auto* sidechainBus = getBus(true, 1);
+        if (sidechainBus != nullptr && sidechainBus->isEnabled() && sidechainBus->getNumberOfChannels() > 0)
+        {
+            channels.sidechainFirst = getChannelIndexInProcessBlockBuffer(true, 1, 0);
+            channels.sidechainCount = std::clamp(std::min(2, sidechainBus->getNumberOfChannels()), 0,
+                                                 bufferChannels - channels.sidechainFirst);
+        }
+    }
+
+    TransportState transport;
+    if (auto* playHead = getPlayHead())
+    {
+        if (const auto position = playHead->getPosition())
+        {
+            transport.known = true;
+            transport.playing = position->getIsPlaying();
+            if (const auto time = position->getTimeInSamples())
+            {
+                transport.hasTime = true;
+                transport.timeInSamples = *time;
+            }
+        }
+    }
+
+    pipeline->process(buffer, channels, transport);
+
+    if (getLatencySamples() != pipeline->latencySamples())
+        setLatencySamples(pipeline->latencySamples());
+}
+
+bool VezovevaDirADAudioProcessor::designBand(int bandIndex, double frequencyHz, bool solo, double amount,
+                                             vivera::dsp::BandCascade& cascade) const noexcept
+{
+    if (bandIndex < 0 || bandIndex >= kNumBands)
+        return false;
+    return vivera::dsp::designBand(readFilterSettings(bandParameters(bandIndex), handles.global),
+                                   telemetry.sampleRate.load(), frequencyHz, solo, amount, cascade);
+}
+
+float VezovevaDirADAudioProcessor::estimateAutoGain(float pitchHz) const noexcept
+{
+    std::array<float, kNumBands> frozen{};
+    for (size_t k = 0; k < frozen.size(); ++k)
+        frozen[k] = telemetry.frozenPitch[k].load();
+    return vivera::dsp::estimateAutoGain(readAutoGainBands(handles, frozen), pitchHz,
+                                         telemetry.sampleRate.load());
+}
+
+void VezovevaDirADAudioProcessor::getStateInformation(juce::MemoryBlock& destData)
+{
+    state.writeStateBlob(destData);
+}
+
+void VezovevaDirADAudioProcessor::setStateInformation(const void* data, int sizeInBytes)
+{
+    state.readStateBlob(data, sizeInBytes);
 }
 
 void VezovevaDirADAudioProcessor::releaseResources() {}
@@ -200,12 +147,12 @@ bool VezovevaDirADAudioProcessor::isMidiEffect() const
 
 juce::AudioProcessorParameter* VezovevaDirADAudioProcessor::getBypassParameter() const
 {
-    return parameters.getParameter(ParamIds::bypass);
+    return handles.global.bypass.parameter;
 }
 
 juce::AudioProcessorEditor* VezovevaDirADAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new VezovevaDirADAudioProcessorEditor(*this);
 }
 
 bool VezovevaDirADAudioProcessor::hasEditor() const

@@ -1,7 +1,7 @@
 // What must hold after any input, however damaged: every parameter valid, and the state still saveable.
 #pragma once
 
-#include "PluginProcessor.h"
+#include "engine/PluginProcessor.h"
 
 #include <cmath>
 #include <cstddef>

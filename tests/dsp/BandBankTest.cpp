@@ -59,7 +59,7 @@ Stereo runPerSample(BandBank& bank, const BandBankRouting& routing, Stereo signa
 TEST(BandBank, MidAndSideBandsLeaveTheOtherComponentAlone)
 {
     const Stereo input = noise(2000, 1);
-    for (int chan : {kBandMid, kBandSide})
+    for (int chan : {kChannelMid, kChannelSide})
     {
         BandBank bank;
         BandBankRouting routing;
@@ -70,7 +70,7 @@ TEST(BandBank, MidAndSideBandsLeaveTheOtherComponentAlone)
         double changed = 0.0;
         for (size_t i = 0; i < input.left.size(); ++i)
         {
-            const double sign = chan == kBandMid ? -1.0 : 1.0; // the component the band must not touch
+            const double sign = chan == kChannelMid ? -1.0 : 1.0; // the component the band must not touch
             const double untouchedIn = (input.left[i] + sign * input.right[i]) / 2.0;
             const double untouchedOut = (out.left[i] + sign * out.right[i]) / 2.0;
             EXPECT_NEAR(untouchedOut, untouchedIn, 1e-14) << "chan " << chan << " sample " << i;
@@ -86,10 +86,10 @@ TEST(BandBank, ListenModeSumsTheSoloedBandPassesOfTheDryInput)
     BandBank bank;
     BandBankRouting routing;
     routing.pitchAvailable = true;
-    setBand(bank, routing, 0, 0, 1, 12.0f, 300.0, kBandStereo);       // not soloed: silent
-    setBand(bank, routing, 2, 4, 3, 0.0f, 1000.0, kBandStereo, true); // high pass heard as band-pass
-    setBand(bank, routing, 5, 0, 1, 6.0f, 3000.0, kBandSide, true);
-    setBand(bank, routing, 7, 1, 1, 6.0f, 5000.0, kBandMid, true);
+    setBand(bank, routing, 0, 0, 1, 12.0f, 300.0, kChannelStereo);       // not soloed: silent
+    setBand(bank, routing, 2, 4, 3, 0.0f, 1000.0, kChannelStereo, true); // high pass heard as band-pass
+    setBand(bank, routing, 5, 0, 1, 6.0f, 3000.0, kChannelSide, true);
+    setBand(bank, routing, 7, 1, 1, 6.0f, 5000.0, kChannelMid, true);
     ASSERT_TRUE(routing.listenMode);
 
     BandCascade a = designCascade(0, 0, 1000.0, 1.5, 0.0, kFs, true);
@@ -122,9 +122,9 @@ TEST(BandBank, MonoBusRunsStereoBandsOnceAndCopiesTheResult)
     BandBankRouting routing;
     routing.pitchAvailable = true;
     routing.mono = true;
-    setBand(bank, routing, 0, 0, 1, 9.0f, 500.0, kBandStereo);
+    setBand(bank, routing, 0, 0, 1, 9.0f, 500.0, kChannelStereo);
     BandBankRouting unused = routing;
-    setBand(reference, unused, 0, 0, 1, 9.0f, 500.0, kBandStereo);
+    setBand(reference, unused, 0, 0, 1, 9.0f, 500.0, kChannelStereo);
     for (size_t i = 0; i < input.left.size(); ++i)
     {
         double L = input.left[i], R = input.right[i]; // R is ignored on a mono bus
@@ -141,7 +141,7 @@ TEST(BandBank, WithoutPitchTheInputPassesUnchanged)
 {
     BandBank bank;
     BandBankRouting routing;
-    setBand(bank, routing, 0, 0, 1, 12.0f, 500.0, kBandStereo);
+    setBand(bank, routing, 0, 0, 1, 12.0f, 500.0, kChannelStereo);
     routing.pitchAvailable = false;
     const Stereo input = noise(64, 4);
     Stereo block = input;
@@ -156,25 +156,25 @@ TEST(BandBank, BandGoingInactiveRestartsFromSilence)
     BandBank bank, fresh;
     BandBankRouting routing;
     routing.pitchAvailable = true;
-    setBand(bank, routing, 3, 2, 4, -8.0f, 700.0, kBandStereo);
+    setBand(bank, routing, 3, 2, 4, -8.0f, 700.0, kChannelStereo);
     runPerSample(bank, routing, input);
 
-    setBand(bank, routing, 3, 2, 4, -8.0f, 0.0, kBandStereo); // frequency left the valid range
+    setBand(bank, routing, 3, 2, 4, -8.0f, 0.0, kChannelStereo); // frequency left the valid range
     EXPECT_FALSE(bank.active[3]);
     const Stereo bypassed = runPerSample(bank, routing, input);
     EXPECT_EQ(bypassed.left, input.left);
 
-    setBand(bank, routing, 3, 2, 4, -8.0f, 700.0, kBandStereo);
+    setBand(bank, routing, 3, 2, 4, -8.0f, 700.0, kChannelStereo);
     BandBankRouting freshRouting;
     freshRouting.pitchAvailable = true;
-    setBand(fresh, freshRouting, 3, 2, 4, -8.0f, 700.0, kBandStereo);
+    setBand(fresh, freshRouting, 3, 2, 4, -8.0f, 700.0, kChannelStereo);
     const Stereo restarted = runPerSample(bank, routing, input);
     const Stereo expected = runPerSample(fresh, freshRouting, input);
     EXPECT_EQ(restarted.left, expected.left);
     EXPECT_EQ(restarted.right, expected.right);
 
     // Staying active keeps the state across redesigns (sweeps stay click-free).
-    setBand(bank, routing, 3, 2, 4, -8.0f, 720.0, kBandStereo);
+    setBand(bank, routing, 3, 2, 4, -8.0f, 720.0, kChannelStereo);
     EXPECT_NE(bank.states[3][0].ic1[0], 0.0);
 }
 
@@ -194,10 +194,10 @@ TEST(BandBank, BlockFormIsBitIdenticalToPerSampleForm)
         const int totalSamples = 600;
         const Stereo input = noise(totalSamples, static_cast<unsigned>(100 + trial));
         Stereo a = input, b = input;
-        std::vector<float> types(kBandCount), slopes(kBandCount), gains(kBandCount);
-        std::vector<double> mults(kBandCount);
-        std::vector<int> chans(kBandCount);
-        for (int k = 0; k < kBandCount; ++k)
+        std::vector<float> types(kNumBands), slopes(kNumBands), gains(kNumBands);
+        std::vector<double> mults(kNumBands);
+        std::vector<int> chans(kNumBands);
+        for (int k = 0; k < kNumBands; ++k)
         {
             types[k] = static_cast<float>(pick(rng) % 10);
             slopes[k] = static_cast<float>(pick(rng) % 6);
@@ -210,7 +210,7 @@ TEST(BandBank, BlockFormIsBitIdenticalToPerSampleForm)
         while (offset < totalSamples)
         {
             const int m = std::min(1 + pick(rng) % 40, totalSamples - offset); // also lengths above 32
-            for (int k = 0; k < kBandCount; ++k)
+            for (int k = 0; k < kNumBands; ++k)
             {
                 const bool on = !chance(20);
                 const double f = on ? pitch * mults[k] : 0.0;

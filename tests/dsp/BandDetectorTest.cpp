@@ -263,7 +263,7 @@ TEST(BandDetectorChannels, MidAndSideAnalyseOneSignal)
         double expectedLevelDb; // sibilance measure: band relative to the whole signal
         double expectedAmount;
     };
-    const Case cases[] = {{kDetectorStereo, 0.0, 1.0}, {kDetectorMid, -60.0, 0.0}, {kDetectorSide, 0.0, 1.0}};
+    const Case cases[] = {{kChannelStereo, 0.0, 1.0}, {kChannelMid, -60.0, 0.0}, {kChannelSide, 0.0, 1.0}};
     const double fs = 48000.0;
     for (const auto& c : cases)
     {
@@ -287,7 +287,7 @@ TEST(BandDetectorChannels, SibilanceIsRelativeToTheWholeSignal)
     BandDynamicsParameters p;
     p.type = kBandSibilance;
     p.thresh = -20.0f;
-    p.chan = kDetectorMid;
+    p.chan = kChannelMid;
     const double fs = 48000.0;
     const auto inBand = sineAtRmsDb(6000.0, -40.0, 0.5, fs);  // quiet, but all of it sits in the band
     const auto outOfBand = sineAtRmsDb(300.0, -6.0, 0.5, fs); // loud, far below the band

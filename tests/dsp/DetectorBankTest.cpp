@@ -25,7 +25,7 @@ double referenceDetector(BandDetector& d, const DetectorSettings& s, const float
                          int n, double scHz, double fs)
 {
     const DetectorCoefficients k = detectorCoefficients(s, scHz, fs);
-    const bool stereo = s.channelMode != kDetectorMid && s.channelMode != kDetectorSide;
+    const bool stereo = s.channelMode != kChannelMid && s.channelMode != kChannelSide;
     for (int i = 0; i < n; ++i)
     {
         double a, b = 0.0;
@@ -34,7 +34,7 @@ double referenceDetector(BandDetector& d, const DetectorSettings& s, const float
             a = ch0[i];
             b = ch1[i];
         }
-        else if (s.channelMode == kDetectorMid)
+        else if (s.channelMode == kChannelMid)
             a = 0.5 * (static_cast<double>(ch0[i]) + ch1[i]);
         else
             a = 0.5 * (static_cast<double>(ch0[i]) - ch1[i]);

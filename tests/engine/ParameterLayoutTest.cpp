@@ -1,6 +1,6 @@
-#include "ParameterLayout.h"
-#include "ParameterIds.h"
-#include "PluginProcessor.h"
+#include "engine/parameters/ParameterLayout.h"
+#include "engine/PluginProcessor.h"
+#include "engine/parameters/ParameterIds.h"
 
 #include <gtest/gtest.h>
 
@@ -198,14 +198,50 @@ TEST_F(ParameterLayoutTest, FreshInstanceUsesOnlyBandOne)
 {
     int slotsInUse = 0;
     for (int k = 0; k < kNumBands; ++k)
-        slotsInUse += processor.bandValues().add[size_t(k)]->load() > 0.5f ? 1 : 0;
+        slotsInUse += processor.bandParameters(k).add.isOn() ? 1 : 0;
     EXPECT_EQ(slotsInUse, 1);
-    EXPECT_GT(processor.bandValues().add[0]->load(), 0.5f);
-    EXPECT_FLOAT_EQ(processor.bandValues().mult[0]->load(), 1.0f);
-    EXPECT_FLOAT_EQ(processor.bandValues().q[0]->load(), 2.0f);
-    EXPECT_FLOAT_EQ(processor.bandValues().type[0]->load(), 0.0f);
-    EXPECT_FLOAT_EQ(processor.bandValues().slope[0]->load(), 1.0f);
-    EXPECT_FLOAT_EQ(processor.bandValues().gain[0]->load(), 0.0f);
+    const auto& first = processor.bandParameters(0);
+    EXPECT_TRUE(first.add.isOn());
+    EXPECT_FLOAT_EQ(first.mult.get(), 1.0f);
+    EXPECT_FLOAT_EQ(first.q.get(), 2.0f);
+    EXPECT_FLOAT_EQ(first.type.get(), 0.0f);
+    EXPECT_FLOAT_EQ(first.slope.get(), 1.0f);
+    EXPECT_FLOAT_EQ(first.gain.get(), 0.0f);
+}
+
+// Every handle is bound to the parameter with its own ID, so the audio thread and the editor's controls
+// read and write the same object.
+TEST_F(ParameterLayoutTest, HandlesAreBoundToTheirOwnParameters)
+{
+    const auto check = [this](const juce::RangedAudioParameter* parameter, const std::atomic<float>* value,
+                              const juce::String& id)
+    {
+        ASSERT_NE(parameter, nullptr) << id;
+        EXPECT_EQ(parameter->getParameterID(), id);
+        EXPECT_EQ(value, processor.parameters.getRawParameterValue(id)) << id;
+    };
+    const auto& g = processor.globalParameters();
+    check(g.bypass.parameter, g.bypass.value, ParamIds::bypass);
+    check(g.trkLp.parameter, g.trkLp.value, ParamIds::trkLp);
+    check(g.monCh.parameter, g.monCh.value, ParamIds::monCh);
+    for (int k = 0; k < kNumBands; ++k)
+    {
+        const auto& b = processor.bandParameters(k);
+        check(b.add.parameter, b.add.value, bandParameterId(k + 1, BandParam::add));
+        check(b.type.parameter, b.type.value, bandParameterId(k + 1, BandParam::type));
+        check(b.mult.parameter, b.mult.value, bandParameterId(k + 1, BandParam::mult));
+        check(b.detsc.parameter, b.detsc.value, bandParameterId(k + 1, BandParam::detsc));
+    }
+    // Out-of-range slots are clamped, never used to index.
+    EXPECT_EQ(&processor.bandParameters(-3), &processor.bandParameters(0));
+    EXPECT_EQ(&processor.bandParameters(99), &processor.bandParameters(15));
+
+    // A gesture on a handle's parameter reaches the value the audio thread reads.
+    auto& gain = *processor.bandParameters(2).gain.parameter;
+    gain.beginChangeGesture();
+    gain.setValueNotifyingHost(gain.convertTo0to1(-7.5f));
+    gain.endChangeGesture();
+    EXPECT_FLOAT_EQ(processor.bandParameters(2).gain.get(), -7.5f);
 }
 
 TEST_F(ParameterLayoutTest, SkewedControlsPutTheirMidPointsWhereUsersExpect)

@@ -288,9 +288,23 @@ TEST_F(Pipeline, TelemetryRingsWrapAndPeaksAreTakenOnce)
     ASSERT_EQ(processor.telemetry.scopeWriteIndex.load(), 4000);
     run(makeSignal(2, 512, [](int i) { return i == 100 ? 0.9f : 0.001f * float(i); }));
     EXPECT_EQ(processor.telemetry.scopeWriteIndex.load(), 416);
-    EXPECT_FLOAT_EQ(processor.telemetry.inputScope[4000 + 100], 0.9f);
-    EXPECT_FLOAT_EQ(processor.telemetry.inputScope[415], 0.001f * 511.0f);
-    EXPECT_FLOAT_EQ(processor.telemetry.takeInputPeak(0), 0.9f);
+    // Sample 100 of the block that starts at 4000 sits at (4000 + 100) mod 4096.
+    EXPECT_FLOAT_EQ(processor.telemetry.inputScope[4].load(), 0.9f);
+    EXPECT_FLOAT_EQ(processor.telemetry.inputScope[415].load(), 0.001f * 511.0f);
+
+    // The editor's copy is oldest first: the block's last sample ends it, sample 100 is 412 from the end.
+    std::vector<float> input(Telemetry::kScopeSize), output(Telemetry::kScopeSize);
+    processor.copyScopes(input.data(), output.data());
+    EXPECT_FLOAT_EQ(input.back(), 0.001f * 511.0f);
+    EXPECT_FLOAT_EQ(input[Telemetry::kScopeSize - 412], 0.9f);
+    EXPECT_FLOAT_EQ(output.back(), 0.001f * 511.0f); // nothing added, lookahead off: output = input
+
+    TelemetrySnapshot snapshot;
+    processor.readTelemetry(snapshot);
+    EXPECT_FLOAT_EQ(snapshot.inputPeak[0], 0.9f);
+    EXPECT_DOUBLE_EQ(snapshot.sampleRate, kRate);
+    processor.readTelemetry(snapshot);
+    EXPECT_EQ(snapshot.inputPeak[0], 0.0f);
     EXPECT_EQ(processor.telemetry.takeInputPeak(0), 0.0f);
 }
 

@@ -1,4 +1,4 @@
-#include "PluginProcessor.h"
+#include "engine/PluginProcessor.h"
 
 #include "support/BusLayoutCases.h"
 

@@ -1,6 +1,6 @@
 // Inputs found by fuzzing the state and preset readers, kept so the faults stay fixed.
-#include "PluginProcessor.h"
-#include "Utf8Validation.h"
+#include "engine/PluginProcessor.h"
+#include "engine/state/Utf8Validation.h"
 #include "support/ParameterFixtures.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Loads the built VST3 bundle through JUCE's VST3 host implementation and checks what a host sees.
-#include "PluginProcessor.h"
+#include "engine/PluginProcessor.h"
 #include "support/MessagePump.h"
 #include "support/ParameterFixtures.h"
 

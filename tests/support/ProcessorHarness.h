@@ -1,7 +1,7 @@
 // Drives a processor the way a host does: layout, prepare, then whole signals block by block.
 #pragma once
 
-#include "PluginProcessor.h"
+#include "engine/PluginProcessor.h"
 #include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Telemetry.h"
+#include "engine/telemetry/Telemetry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +17,7 @@ float blockPeak(const juce::AudioBuffer<float>& buffer, int channel) noexcept
 }
 
 void writeMonoToRing(const juce::AudioBuffer<float>& buffer, int channelCount, int start,
-                     std::array<float, Telemetry::kScopeSize>& ring) noexcept
+                     Telemetry::Ring& ring) noexcept
 {
     const int n = buffer.getNumSamples();
     for (int j = 0; j < n; ++j)
@@ -25,8 +25,8 @@ void writeMonoToRing(const juce::AudioBuffer<float>& buffer, int channelCount, i
         float sum = 0.0f;
         for (int c = 0; c < channelCount; ++c)
             sum += buffer.getSample(c, j);
-        ring[static_cast<size_t>((start + j) % Telemetry::kScopeSize)] =
-            channelCount > 0 ? sum / static_cast<float>(channelCount) : 0.0f;
+        ring[static_cast<size_t>((start + j) % Telemetry::kScopeSize)].store(
+            channelCount > 0 ? sum / static_cast<float>(channelCount) : 0.0f, std::memory_order_relaxed);
     }
 }
 } // namespace
@@ -60,7 +60,8 @@ void Telemetry::meterOutput(const juce::AudioBuffer<float>& buffer, int channelC
     for (int c = 0; c < std::min(channelCount, 2); ++c)
         raiseAtomicMaximum(outputPeak[static_cast<size_t>(c)], blockPeak(buffer, c));
     writeMonoToRing(buffer, std::min(channelCount, 2), scopeBlockStart, outputScope);
-    scopeWriteIndex.store((scopeBlockStart + buffer.getNumSamples()) % kScopeSize);
+    // Release: a reader that loads this index also sees every ring sample written before it.
+    scopeWriteIndex.store((scopeBlockStart + buffer.getNumSamples()) % kScopeSize, std::memory_order_release);
 }
 
 void Telemetry::publishBypassedBands() noexcept
@@ -73,9 +74,37 @@ void Telemetry::publishBypassedBands() noexcept
     }
 }
 
-void Telemetry::copyScope(const std::array<float, kScopeSize>& ring, float* destination) const noexcept
+void Telemetry::read(TelemetrySnapshot& snapshot) noexcept
 {
-    const int start = scopeWriteIndex.load();
+    snapshot.pitchHz = publishedPitch.load();
+    snapshot.pitchLost = pitchLost.load();
+    for (size_t k = 0; k < kNumBands; ++k)
+    {
+        snapshot.bandFrequency[k] = publishedBandFrequency[k].load();
+        snapshot.bandDynamicAmount[k] = bandDynamicAmount[k].load();
+        snapshot.bandDetectorLevelDb[k] = bandDetectorLevel[k].load();
+        snapshot.frozenPitchHz[k] = frozenPitch[k].load();
+    }
+    for (int c = 0; c < 2; ++c)
+    {
+        snapshot.inputPeak[static_cast<size_t>(c)] = takeInputPeak(c);
+        snapshot.outputPeak[static_cast<size_t>(c)] = takeOutputPeak(c);
+    }
+    snapshot.sidechainConnected = sidechainConnected.load();
+    snapshot.autoGainDb = autoGainDb.load();
+    snapshot.detectorLevelDb = detectorLevelDb.load();
+    snapshot.sampleRate = sampleRate.load();
+}
+
+void Telemetry::copyScopes(float* inputDestination, float* outputDestination) const noexcept
+{
+    const int start = scopeWriteIndex.load(std::memory_order_acquire);
     for (int i = 0; i < kScopeSize; ++i)
-        destination[i] = ring[static_cast<size_t>((start + i) % kScopeSize)];
+    {
+        const auto position = static_cast<size_t>((start + i) % kScopeSize);
+        if (inputDestination != nullptr)
+            inputDestination[i] = inputScope[position].load(std::memory_order_relaxed);
+        if (outputDestination != nullptr)
+            outputDestination[i] = outputScope[position].load(std::memory_order_relaxed);
+    }
 }

@@ -1,30 +1,32 @@
 // The parameter IDs: stored in host projects, state blobs and preset files, so they never change.
 #pragma once
 
+#include "dsp/Constants.h"
+
 #include <juce_core/juce_core.h>
 
 namespace ParamIds
 {
 // Global parameters, in host order.
-inline const juce::String bypass{"bypass"};
-inline const juce::String sens{"sens"};
-inline const juce::String gate{"gate"};
-inline const juce::String trkHp{"trk_hp"};
-inline const juce::String trkLp{"trk_lp"};
-inline const juce::String lock{"lock"};
-inline const juce::String freq{"freq"};
-inline const juce::String scale{"scale"};
-inline const juce::String out{"out"};
-inline const juce::String mix{"mix"};
-inline const juce::String sc{"sc"};
-inline const juce::String autoGain{"auto_gain"};
-inline const juce::String softClip{"soft_clip"};
-inline const juce::String autoByp{"auto_byp"};
-inline const juce::String freeMove{"free_move"};
-inline const juce::String scFree{"sc_free"};
-inline const juce::String lookahead{"lookahead"};
-inline const juce::String monSig{"mon_sig"};
-inline const juce::String monCh{"mon_ch"};
+inline constexpr const char* bypass = "bypass";
+inline constexpr const char* sens = "sens";
+inline constexpr const char* gate = "gate";
+inline constexpr const char* trkHp = "trk_hp";
+inline constexpr const char* trkLp = "trk_lp";
+inline constexpr const char* lock = "lock";
+inline constexpr const char* freq = "freq";
+inline constexpr const char* scale = "scale";
+inline constexpr const char* out = "out";
+inline constexpr const char* mix = "mix";
+inline constexpr const char* sc = "sc";
+inline constexpr const char* autoGain = "auto_gain";
+inline constexpr const char* softClip = "soft_clip";
+inline constexpr const char* autoByp = "auto_byp";
+inline constexpr const char* freeMove = "free_move";
+inline constexpr const char* scFree = "sc_free";
+inline constexpr const char* lookahead = "lookahead";
+inline constexpr const char* monSig = "mon_sig";
+inline constexpr const char* monCh = "mon_ch";
 
 inline constexpr int kNumGlobalParameters = 19;
 } // namespace ParamIds
@@ -59,7 +61,7 @@ inline constexpr const char* detsc = "detsc";
 inline constexpr int kNumBandParameters = 23;
 } // namespace BandParam
 
-inline constexpr int kNumBands = 16;
+using vivera::dsp::kNumBands;
 inline constexpr int kNumParameters =
     ParamIds::kNumGlobalParameters + kNumBands * BandParam::kNumBandParameters;
 

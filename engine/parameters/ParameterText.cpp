@@ -1,4 +1,4 @@
-#include "ParameterText.h"
+#include "engine/parameters/ParameterText.h"
 
 #include <cmath>
 #include <locale>

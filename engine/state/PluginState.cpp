@@ -1,6 +1,8 @@
 // Saving and restoring the whole state: the host's state blob, preset files, the Init reset and A/B slots.
-#include "PluginProcessor.h"
-#include "Utf8Validation.h"
+#include "engine/state/PluginState.h"
+
+#include "engine/parameters/ParameterIds.h"
+#include "engine/state/Utf8Validation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +16,7 @@ namespace
 const juce::Identifier kStateVersion{"stateVersion"};
 const juce::Identifier kPluginVersion{"pluginVersion"};
 const juce::Identifier kPresetName{"presetName"};
+const juce::Identifier kTooltips{"tooltips"};
 const juce::Identifier kParam{"PARAM"};
 const juce::Identifier kId{"id"};
 const juce::Identifier kValue{"value"};
@@ -85,32 +88,50 @@ std::unique_ptr<juce::XmlElement> parseStoredXml(const char* text, size_t size)
 }
 } // namespace
 
-juce::ValueTree VezovevaDirADAudioProcessor::copyCurrentState()
+PluginState::PluginState(juce::AudioProcessor& owner, juce::AudioProcessorValueTreeState& state,
+                         juce::UndoManager& undo)
+    : processor(owner), parameters(state), undoManager(undo)
+{
+    otherSlotState = parameters.copyState();
+}
+
+juce::ValueTree PluginState::copyCurrentState()
 {
     // Takes the tree's lock and flushes every parameter value into it first.
     return parameters.copyState();
 }
 
-juce::String VezovevaDirADAudioProcessor::getPresetName() const
+juce::String PluginState::getPresetName() const
 {
     return parameters.state.getProperty(kPresetName).toString();
 }
 
-void VezovevaDirADAudioProcessor::setPresetName(const juce::String& name)
+bool PluginState::getTooltipsEnabled() const
+{
+    return static_cast<bool>(parameters.state.getProperty(kTooltips, true));
+}
+
+void PluginState::setTooltipsEnabled(bool on)
+{
+    // Not through the undo manager: showing help is not an edit of the sound.
+    parameters.state.setProperty(kTooltips, on, nullptr);
+}
+
+void PluginState::setPresetName(const juce::String& name)
 {
     parameters.state.setProperty(kPresetName, name, nullptr);
 }
 
-void VezovevaDirADAudioProcessor::getStateInformation(juce::MemoryBlock& destData)
+void PluginState::writeStateBlob(juce::MemoryBlock& destData)
 {
     auto state = copyCurrentState();
     state.setProperty(kStateVersion, kCurrentStateVersion, nullptr);
     state.setProperty(kPluginVersion, kPluginVersionText, nullptr);
     if (auto xml = state.createXml())
-        copyXmlToBinary(*xml, destData);
+        juce::AudioProcessor::copyXmlToBinary(*xml, destData);
 }
 
-void VezovevaDirADAudioProcessor::setStateInformation(const void* data, int sizeInBytes)
+void PluginState::readStateBlob(const void* data, int sizeInBytes)
 {
     if (data == nullptr || sizeInBytes <= 8)
         return;
@@ -128,11 +149,11 @@ void VezovevaDirADAudioProcessor::setStateInformation(const void* data, int size
     parameters.replaceState(completeState(juce::ValueTree::fromXml(*xml)));
 }
 
-juce::ValueTree VezovevaDirADAudioProcessor::completeState(juce::ValueTree tree) const
+juce::ValueTree PluginState::completeState(juce::ValueTree tree) const
 {
     // Version 1 is the only format so far: nothing to convert.
     std::map<juce::String, juce::RangedAudioParameter*> byId;
-    for (auto* processorParameter : getParameters())
+    for (auto* processorParameter : processor.getParameters())
         if (auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter))
             byId[parameter->getParameterID()] = parameter;
 
@@ -162,7 +183,7 @@ juce::ValueTree VezovevaDirADAudioProcessor::completeState(juce::ValueTree tree)
                           nullptr);
     }
 
-    for (auto* processorParameter : getParameters())
+    for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
         if (parameter == nullptr || seen.count(parameter->getParameterID()) > 0)
@@ -176,7 +197,7 @@ juce::ValueTree VezovevaDirADAudioProcessor::completeState(juce::ValueTree tree)
     return tree;
 }
 
-juce::File VezovevaDirADAudioProcessor::presetFolder()
+juce::File PluginState::presetFolder()
 {
     const auto documents = juce::File::getSpecialLocation(juce::File::userDocumentsDirectory);
     if (documents == juce::File() || documents.getFullPathName().isEmpty())
@@ -184,7 +205,7 @@ juce::File VezovevaDirADAudioProcessor::presetFolder()
     return documents.getChildFile("Vidizaridaza").getChildFile("Vivera").getChildFile("Presets");
 }
 
-bool VezovevaDirADAudioProcessor::savePresetFile(const juce::File& file)
+bool PluginState::savePresetFile(const juce::File& file)
 {
     if (file == juce::File() || file.getFullPathName().isEmpty())
         return false;
@@ -207,7 +228,7 @@ bool VezovevaDirADAudioProcessor::savePresetFile(const juce::File& file)
     return true;
 }
 
-bool VezovevaDirADAudioProcessor::loadPresetFile(const juce::File& file)
+bool PluginState::loadPresetFile(const juce::File& file)
 {
     if (!file.existsAsFile() || file.getSize() > kMaximumPresetBytes)
         return false;
@@ -217,21 +238,20 @@ bool VezovevaDirADAudioProcessor::loadPresetFile(const juce::File& file)
     return loadPresetData(data.getData(), data.getSize(), file.getFileNameWithoutExtension());
 }
 
-bool VezovevaDirADAudioProcessor::loadPresetData(const void* data, size_t size,
-                                                 const juce::String& presetName)
+bool PluginState::loadPresetData(const void* data, size_t size, const juce::String& presetName)
 {
     const auto xml = parseStoredXml(static_cast<const char*>(data), size);
     return xml != nullptr && loadPresetXml(*xml, presetName);
 }
 
-bool VezovevaDirADAudioProcessor::loadPresetXml(const juce::XmlElement& xml, const juce::String& presetName)
+bool PluginState::loadPresetXml(const juce::XmlElement& xml, const juce::String& presetName)
 {
     if (!xml.hasTagName(parameters.state.getType()))
         return false;
 
     const auto tree = completeState(juce::ValueTree::fromXml(xml));
     undoManager.beginNewTransaction();
-    for (auto* processorParameter : getParameters())
+    for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
         if (parameter == nullptr || isKeptAcrossPresetLoads(parameter->getParameterID()))
@@ -246,16 +266,16 @@ bool VezovevaDirADAudioProcessor::loadPresetXml(const juce::XmlElement& xml, con
     return true;
 }
 
-const std::vector<VezovevaDirADAudioProcessor::FactoryPreset>& VezovevaDirADAudioProcessor::factoryPresets()
+const std::vector<FactoryPreset>& PluginState::factoryPresets()
 {
     static const std::vector<FactoryPreset> presets;
     return presets;
 }
 
-void VezovevaDirADAudioProcessor::loadFactoryPreset(int index)
+void PluginState::loadFactoryPreset(int index)
 {
     undoManager.beginNewTransaction();
-    for (auto* processorParameter : getParameters())
+    for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
         if (parameter != nullptr && !isKeptAcrossPresetLoads(parameter->getParameterID()))
@@ -276,12 +296,12 @@ void VezovevaDirADAudioProcessor::loadFactoryPreset(int index)
     setPresetName(name);
 }
 
-void VezovevaDirADAudioProcessor::copyToOtherSlot()
+void PluginState::copyToOtherSlot()
 {
     otherSlotState = copyCurrentState();
 }
 
-void VezovevaDirADAudioProcessor::switchSlot()
+void PluginState::switchSlot()
 {
     auto current = copyCurrentState();
     parameters.replaceState(otherSlotState);
@@ -289,8 +309,7 @@ void VezovevaDirADAudioProcessor::switchSlot()
     activeSlot = 1 - activeSlot;
 }
 
-void VezovevaDirADAudioProcessor::setParameterFromPlainValue(juce::RangedAudioParameter& parameter,
-                                                             float plainValue)
+void PluginState::setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue)
 {
     const auto& range = parameter.getNormalisableRange();
     if (!std::isfinite(plainValue))
@@ -298,7 +317,7 @@ void VezovevaDirADAudioProcessor::setParameterFromPlainValue(juce::RangedAudioPa
     parameter.setValueNotifyingHost(range.convertTo0to1(range.snapToLegalValue(plainValue)));
 }
 
-bool VezovevaDirADAudioProcessor::isKeptAcrossPresetLoads(const juce::String& parameterId)
+bool PluginState::isKeptAcrossPresetLoads(const juce::String& parameterId)
 {
     // Latency and what the user is monitoring belong to the session, not to a sound.
     return parameterId == ParamIds::lookahead || parameterId == ParamIds::monSig ||

@@ -1,0 +1,61 @@
+// The whole state of an instance: the host's state blob, preset files, the Init reset and factory presets,
+// and the A/B slots, each load one undo step. Message thread only.
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <utility>
+#include <vector>
+
+struct FactoryPreset
+{
+    juce::String spanishName;
+    juce::String englishName;
+    std::vector<std::pair<juce::String, float>> values; // parameter ID, plain value
+};
+
+class PluginState
+{
+public:
+    PluginState(juce::AudioProcessor& processor, juce::AudioProcessorValueTreeState& parameters,
+                juce::UndoManager& undoManager);
+
+    void writeStateBlob(juce::MemoryBlock& destination);
+    void readStateBlob(const void* data, int sizeInBytes);
+
+    // Repairs a stored tree: known parameters snapped into range or defaulted, missing ones added.
+    juce::ValueTree completeState(juce::ValueTree tree) const;
+
+    static juce::File presetFolder();
+    bool savePresetFile(const juce::File& file);
+    bool loadPresetFile(const juce::File& file);
+    bool loadPresetData(const void* data, size_t size, const juce::String& presetName);
+    bool loadPresetXml(const juce::XmlElement& xml, const juce::String& presetName);
+
+    static const std::vector<FactoryPreset>& factoryPresets();
+    void loadFactoryPreset(int index); // an index outside the list loads Init
+
+    void copyToOtherSlot();
+    void switchSlot();
+    int getActiveSlot() const noexcept { return activeSlot; }
+
+    juce::String getPresetName() const;
+
+    // Help tooltips on or off, saved with the instance (true when never set).
+    bool getTooltipsEnabled() const;
+    void setTooltipsEnabled(bool on);
+
+private:
+    juce::ValueTree copyCurrentState();
+    void setPresetName(const juce::String& name);
+    void setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue);
+    static bool isKeptAcrossPresetLoads(const juce::String& parameterId);
+
+    juce::AudioProcessor& processor;
+    juce::AudioProcessorValueTreeState& parameters;
+    juce::UndoManager& undoManager;
+
+    // A/B settings: the parameter state of the slot not currently shown.
+    juce::ValueTree otherSlotState;
+    int activeSlot = 0;
+};
