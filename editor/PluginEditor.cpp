@@ -340,7 +340,7 @@ void VezovevaDirADAudioProcessorEditor::setParameterValue(const juce::String& id
 void VezovevaDirADAudioProcessorEditor::mouseDown(const juce::MouseEvent&)
 {
     // Every press anywhere in the window starts a new undo step, so one gesture is at most one step.
-    processor.undoManager.beginNewTransaction();
+    processor.beginNewUndoStep();
 }
 
 void VezovevaDirADAudioProcessorEditor::setTooltipsEnabled(bool on)
