@@ -62,6 +62,7 @@ struct PitchTracker
     TrackerBiquad lowPass2;
     float ring[kRingSize] = {};
     float frame[kFrameSize] = {};
+    double difference[kMaxLag + 1] = {}; // raw difference d(lag), kept for the parabolic refinement
     double cmndf[kMaxLag + 1] = {};
     int writeIndex = 0;
     int fillCount = 0;
@@ -88,6 +89,8 @@ struct PitchTracker
 
 private:
     void designFilters() noexcept;
+    // The lag of the first dip under the threshold, at its local minimum; 0 when there is none.
+    int periodLag() const noexcept;
     void miss() noexcept;
     void accept(double frequencyHz) noexcept;
 };

@@ -74,19 +74,18 @@ TEST(PitchTrackerPrepare, DecimationAndLagsFollowTheRate)
     }
 }
 
-// The parabolic refinement works on the normalised difference, whose running-mean factor grows with the lag
-// and pulls the refined minimum to shorter lags: estimates run sharp, from under a cent at low pitches to
-// about 25 cents near 2 kHz where a period is only six decimated samples. These limits describe that
-// behaviour.
+// The refinement fits the raw difference, which is close to a parabola around a sine's period; richer tones
+// and periods of only a few decimated samples leave a few cents. The old fit on the normalised curve read up
+// to 25 cents sharp near 2 kHz, which these limits reject.
 double accuracyLimitCents(double frequencyHz)
 {
     if (frequencyHz <= 300.0)
-        return 2.0;
+        return 1.5;
     if (frequencyHz <= 700.0)
-        return 7.0;
+        return 5.0;
     if (frequencyHz <= 1000.0)
-        return 12.0;
-    return 30.0;
+        return 8.0;
+    return 10.0;
 }
 
 // Steady tones: every analysis after the first half second must be within tolerance of the true pitch.
@@ -186,6 +185,41 @@ TEST(PitchTrackerRange, LimitsAt48k)
                 EXPECT_EQ(a.pitchHz, 0.0f) << c.frequencyHz << " Hz at t=" << a.timeSeconds;
             else
                 EXPECT_NEAR(centsBetween(a.pitchHz, c.expectedHz), 0.0, 10.0) << c.frequencyHz << " Hz";
+        }
+    }
+}
+
+// The top of the range: tones up to 2000 Hz are read on every analysis and close to their pitch (a reading
+// that runs sharp pushes them over the limit and loses them).
+TEST(PitchTrackerRange, TopOfTheRangeIsRead)
+{
+    struct Case
+    {
+        double sampleRate;
+        Waveform waveform;
+        double frequencyHz;
+        double limitCents;
+    };
+    const Case cases[] = {
+        {48000.0, Waveform::sine, 1950.0, 4.0},     {48000.0, Waveform::sine, 1980.0, 2.0},
+        {48000.0, Waveform::sine, 1990.0, 1.5},     {48000.0, Waveform::sine, 2000.0, 1.0},
+        {48000.0, Waveform::sawtooth, 1975.0, 6.0}, {48000.0, Waveform::sawtooth, 1990.0, 3.0},
+        {48000.0, Waveform::sawtooth, 2000.0, 1.0}, {96000.0, Waveform::sine, 1950.0, 4.0},
+        {96000.0, Waveform::sawtooth, 2000.0, 1.0}, {16000.0, Waveform::sawtooth, 1990.0, 3.0},
+    };
+    for (const auto& c : cases)
+    {
+        auto& tracker = preparedTracker(c.sampleRate);
+        const auto analyses =
+            runTracker(tracker, steadyTone(c.waveform, c.frequencyHz, 0.6, c.sampleRate, 0.1));
+        ASSERT_FALSE(analyses.empty());
+        for (const auto& a : analyses)
+        {
+            ASSERT_GT(a.pitchHz, 0.0f) << waveformName(c.waveform) << " " << c.frequencyHz << " Hz at "
+                                       << c.sampleRate << ", t=" << a.timeSeconds;
+            EXPECT_LE(a.pitchHz, 2000.0f);
+            EXPECT_NEAR(centsBetween(a.pitchHz, c.frequencyHz), 0.0, c.limitCents)
+                << waveformName(c.waveform) << " " << c.frequencyHz << " Hz at " << c.sampleRate;
         }
     }
 }
