@@ -42,6 +42,18 @@ double refinementOffset(const double* curve, int tau) noexcept
     return curved ? std::clamp((right - left) / den, -1.0, 1.0) : 0.0;
 }
 
+// Value at the vertex of the parabola through the curve at tau - 1, tau and tau + 1 (tau a local minimum).
+double interpolatedMinimum(const double* curve, int tau) noexcept
+{
+    const double left = curve[tau - 1];
+    const double centre = curve[tau];
+    const double right = curve[tau + 1];
+    const double curvature = left + right - 2.0 * centre;
+    if (!(curvature > 1e-12))
+        return centre;
+    const double slope = right - left;
+    return centre - slope * slope / (8.0 * curvature);
+}
 } // namespace
 
 void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double frequencyHz, double q,
@@ -225,6 +237,12 @@ int PitchTracker::periodLag() const noexcept
                 ++tau;
             return tau;
         }
+        // A period that falls between two lags leaves both neighbours above the true minimum, so a perfectly
+        // periodic tone could miss the threshold at its own period and be taken at twice the period. The
+        // interpolated depth of each local minimum is tested as well.
+        const bool localMinimum = cmndf[tau] <= cmndf[tau - 1] && cmndf[tau] <= cmndf[tau + 1];
+        if (localMinimum && interpolatedMinimum(cmndf, tau) < threshold)
+            return tau;
     }
     return 0;
 }

@@ -201,11 +201,13 @@ TEST(PitchTrackerRange, TopOfTheRangeIsRead)
         double limitCents;
     };
     const Case cases[] = {
-        {48000.0, Waveform::sine, 1950.0, 4.0},     {48000.0, Waveform::sine, 1980.0, 2.0},
-        {48000.0, Waveform::sine, 1990.0, 1.5},     {48000.0, Waveform::sine, 2000.0, 1.0},
-        {48000.0, Waveform::sawtooth, 1975.0, 6.0}, {48000.0, Waveform::sawtooth, 1990.0, 3.0},
-        {48000.0, Waveform::sawtooth, 2000.0, 1.0}, {96000.0, Waveform::sine, 1950.0, 4.0},
-        {96000.0, Waveform::sawtooth, 2000.0, 1.0}, {16000.0, Waveform::sawtooth, 1990.0, 3.0},
+        {48000.0, Waveform::sine, 1950.0, 4.0},      {48000.0, Waveform::sine, 1980.0, 2.0},
+        {48000.0, Waveform::sine, 1990.0, 1.5},      {48000.0, Waveform::sine, 2000.0, 1.0},
+        {48000.0, Waveform::sawtooth, 1975.0, 6.0},  {48000.0, Waveform::sawtooth, 1990.0, 3.0},
+        {48000.0, Waveform::sawtooth, 2000.0, 1.0},  {96000.0, Waveform::sine, 1950.0, 4.0},
+        {96000.0, Waveform::sawtooth, 2000.0, 1.0},  {16000.0, Waveform::sawtooth, 1990.0, 3.0},
+        {44100.0, Waveform::sine, 1950.0, 7.0},      {44100.0, Waveform::sine, 2000.0, 2.0},
+        {44100.0, Waveform::sawtooth, 1975.0, 13.0}, {44100.0, Waveform::sawtooth, 2000.0, 4.0},
     };
     for (const auto& c : cases)
     {
@@ -279,6 +281,47 @@ TEST(PitchTrackerNoise, WhiteNoiseGivesNoPitch)
             for (const auto& a : analyses)
                 EXPECT_EQ(a.pitchHz, 0.0f) << "fs=" << fs << " seed=" << seed << " t=" << a.timeSeconds;
         }
+    }
+}
+
+// At the strictest sensitivity a perfectly periodic tone whose period falls between two decimated samples
+// must still be read at its own period, not at twice the period: its dip is judged by its interpolated depth.
+TEST(PitchTrackerThreshold, StrictSensitivityReadsTonesBetweenLagsAtTheirOwnPeriod)
+{
+    {
+        auto& tracker = preparedTracker(48000.0, 4.0f);
+        const auto analyses = runTracker(tracker, steadyTone(Waveform::sawtooth, 1050.0, 0.5, 48000.0, 0.1));
+        ASSERT_FALSE(analyses.empty());
+        for (const auto& a : analyses)
+            if (a.timeSeconds > 0.1) // the first window holds the onset
+                EXPECT_NEAR(centsBetween(a.pitchHz, 1050.0), 0.0, 8.0) << "t=" << a.timeSeconds;
+    }
+
+    // A sweep of sawtooths over 500..1500 Hz: the share of analyses an octave low. Whole-lag testing alone
+    // leaves about 31 % at both rates.
+    struct Case
+    {
+        double sampleRate;
+        double maxOctaveLowShare;
+    };
+    for (const Case c : {Case{48000.0, 0.06}, Case{44100.0, 0.15}})
+    {
+        int analysed = 0, octaveLow = 0;
+        for (int k = 0; k <= 30; ++k)
+        {
+            const double f = 500.0 * std::pow(3.0, k / 30.0);
+            auto& tracker = preparedTracker(c.sampleRate, 4.0f);
+            for (const auto& a :
+                 runTracker(tracker, steadyTone(Waveform::sawtooth, f, 0.3, c.sampleRate, 0.1)))
+            {
+                ++analysed;
+                ASSERT_GT(a.pitchHz, 0.0f) << f << " Hz at " << c.sampleRate;
+                if (centsBetween(a.pitchHz, f) < -600.0)
+                    ++octaveLow;
+            }
+        }
+        ASSERT_GT(analysed, 300);
+        EXPECT_LE(static_cast<double>(octaveLow) / analysed, c.maxOctaveLowShare) << c.sampleRate;
     }
 }
 
