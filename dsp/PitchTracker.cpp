@@ -82,11 +82,12 @@ void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double f
 
 void computeDifferenceFunction(const float* frame, int windowLength, int maxLag, double* d) noexcept
 {
-    // Widen once: keeps the float-to-double conversion out of the inner loop (8 KB of stack).
+    // Widen once, newest sample first: keeps the float-to-double conversion out of the inner loop (8 KB of
+    // stack) and lets the sums below run over the newest samples.
     double x[PitchTracker::kFrameSize];
     const int used = std::min(windowLength + maxLag, PitchTracker::kFrameSize);
     for (int i = 0; i < used; ++i)
-        x[i] = frame[i];
+        x[i] = frame[used - 1 - i];
     windowLength = std::min(windowLength, used - maxLag);
 
     for (int tau = 0; tau <= maxLag; ++tau)
