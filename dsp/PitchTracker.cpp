@@ -80,32 +80,6 @@ void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double f
     filter.a2 = (1.0 - alpha) / a0;
 }
 
-void computeDifferenceFunction(const float* frame, int windowLength, int maxLag, double* d) noexcept
-{
-    // Widen once, newest sample first: keeps the float-to-double conversion out of the inner loop (8 KB of
-    // stack) and lets the sums below run over the newest samples.
-    double x[PitchTracker::kFrameSize];
-    const int used = std::min(windowLength + maxLag, PitchTracker::kFrameSize);
-    for (int i = 0; i < used; ++i)
-        x[i] = frame[used - 1 - i];
-    windowLength = std::min(windowLength, used - maxLag);
-
-    for (int tau = 0; tau <= maxLag; ++tau)
-        d[tau] = 0.0;
-    // Sample-major: the inner loop runs over lags with independent accumulators, which vectorises without
-    // reassociating any sum (each d[tau] still adds its terms in increasing i).
-    for (int i = 0; i < windowLength; ++i)
-    {
-        const double xi = x[i];
-        const double* shifted = x + i;
-        for (int tau = 1; tau <= maxLag; ++tau)
-        {
-            const double diff = xi - shifted[tau];
-            d[tau] += diff * diff;
-        }
-    }
-}
-
 void PitchTracker::prepare(double newSampleRate) noexcept
 {
     sampleRate = newSampleRate;
@@ -115,6 +89,7 @@ void PitchTracker::prepare(double newSampleRate) noexcept
     maxLag = std::min(kMaxLag, static_cast<int>(std::ceil(decimatedRate / 30.0)) + 1);
     windowLength = kFrameSize - maxLag;
 
+    differenceFunction.prepare();
     highPass = {};
     lowPass1 = {};
     lowPass2 = {};
@@ -202,7 +177,7 @@ void PitchTracker::analyse() noexcept
         return;
     }
 
-    computeDifferenceFunction(frame, windowLength, maxLag, difference);
+    differenceFunction.compute(frame, windowLength, maxLag, difference);
 
     cmndf[0] = 1.0;
     double runningSum = 0.0;
