@@ -51,9 +51,9 @@ void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer,
     }
 
     TransportState transport;
-    if (auto* playHead = getPlayHead())
+    if (auto* hostPlayHead = getPlayHead())
     {
-        if (const auto position = playHead->getPosition())
+        if (const auto position = hostPlayHead->getPosition())
         {
             transport.known = true;
             transport.playing = position->getIsPlaying();
