@@ -72,6 +72,14 @@ struct Truth
         }
         return cents;
     }
+    // Whether the note carries pitch-bend vibrato.
+    bool hasVibrato(const Note& n) const
+    {
+        for (const auto& [time, cents] : bends)
+            if (time >= n.start && time < n.end && cents != 0.0)
+                return true;
+        return false;
+    }
     double frequency(const Note& n, double t) const
     {
         return 440.0 * std::pow(2.0, (n.midi - 69) / 12.0 + bendAt(t) / 1200.0);
@@ -199,8 +207,7 @@ public:
     }
     float process(const float* x, int n) override
     {
-        for (int i = 0; i < n; ++i)
-            tracker->pushSample(x[i]);
+        tracker->pushBlock(x, n);
         return tracker->pitchHz;
     }
 
@@ -270,6 +277,7 @@ struct Stats
 {
     long voicedFrames = 0, voicedWithPitch = 0, gross = 0, octave = 0;
     long steadyWithPitch = 0, steadyGross = 0;
+    long plainWithPitch = 0, plainGross = 0; // steady frames of notes without vibrato
     long restFrames = 0, restWithPitch = 0;
     std::vector<double> absCents, latencies;
     long notes = 0, neverReached = 0;
@@ -282,6 +290,8 @@ struct Stats
         octave += o.octave;
         steadyWithPitch += o.steadyWithPitch;
         steadyGross += o.steadyGross;
+        plainWithPitch += o.plainWithPitch;
+        plainGross += o.plainGross;
         restFrames += o.restFrames;
         restWithPitch += o.restWithPitch;
         absCents.insert(absCents.end(), o.absCents.begin(), o.absCents.end());
@@ -319,6 +329,12 @@ void score(const std::vector<float>& track, double blockSeconds, const Truth& tr
                 ++stats.steadyWithPitch;
                 if (std::abs(cents) > kGrossCents)
                     ++stats.steadyGross;
+                if (!truth.hasVibrato(*note))
+                {
+                    ++stats.plainWithPitch;
+                    if (std::abs(cents) > kGrossCents)
+                        ++stats.plainGross;
+                }
             }
             if (std::abs(cents) > kGrossCents)
             {
@@ -417,9 +433,9 @@ void printRow(const std::string& group, const std::string& condition, const Stat
     std::printf("| %-16s | %-9s |", group.c_str(), condition.c_str());
     if (reading)
         std::printf(" %5.1f %% |", pct(s.voicedWithPitch, s.voicedFrames));
-    std::printf(" %5.1f %% | %5.1f %% | %5.1f %% | %5.1f |", pct(s.gross, s.voicedWithPitch),
-                pct(s.steadyGross, s.steadyWithPitch), pct(s.octave, s.voicedWithPitch),
-                percentile(s.absCents, 0.5));
+    std::printf(" %5.1f %% | %5.1f %% | %5.1f %% | %5.1f %% | %5.1f |", pct(s.gross, s.voicedWithPitch),
+                pct(s.steadyGross, s.steadyWithPitch), pct(s.plainGross, s.plainWithPitch),
+                pct(s.octave, s.voicedWithPitch), percentile(s.absCents, 0.5));
     if (reading)
         std::printf(" %5.1f %% |", pct(s.restWithPitch, s.restFrames));
     std::printf(" %4.0f / %4.0f ms | %ld of %ld |\n", 1000.0 * percentile(s.latencies, 0.5),
@@ -494,13 +510,15 @@ int main(int argc, char** argv)
                         stage == 0 ? "reading" : "band pitch after the follower", 1000.0 * kLookahead);
             if (stage == 0)
                 std::printf(
-                    "| group | condition | voiced recall | gross err | gross err, steady | octave err | "
-                    "median cents | false voicing | note change median / p90 | never reached |\n"
-                    "|---|---|---|---|---|---|---|---|---|---|\n");
+                    "| group | condition | voiced recall | gross err | gross err, steady | steady, no "
+                    "vibrato | "
+                    "octave err | median cents | false voicing | note change median / p90 | never reached |\n"
+                    "|---|---|---|---|---|---|---|---|---|---|---|\n");
             else
                 std::printf(
-                    "| group | condition | gross err | octave err | median cents | note change median / "
-                    "p90 | never reached |\n|---|---|---|---|---|---|---|\n");
+                    "| group | condition | gross err | gross err, steady | steady, no vibrato | octave err | "
+                    "median cents | note change median / p90 | never reached |\n"
+                    "|---|---|---|---|---|---|---|---|---|\n");
             std::map<std::string, Stats> all;
             for (auto& [group, byCondition] : groups)
                 for (const char* condition : conditions)
