@@ -30,16 +30,10 @@ void DifferenceFunction::compute(const float* frame, int windowLength, int maxLa
 
     // c(m) = sum_k newest[k] samples[k + m] without wrap-around, since k + m < kFrameSize for m <= used -
     // windowLength; the lag-tau correlation is c(kFrameSize - windowLength - tau).
-    fft.forward(samples, spectrum);
-    fft.forward(newest, newestSpectrum);
-    for (int k = 0; k <= kFrameSize / 2; ++k)
-    {
-        const double ar = newestSpectrum[2 * k], ai = newestSpectrum[2 * k + 1];
-        const double br = spectrum[2 * k], bi = spectrum[2 * k + 1];
-        spectrum[2 * k] = ar * br + ai * bi; // conj(A) B
-        spectrum[2 * k + 1] = ar * bi - ai * br;
-    }
-    fft.inverse(spectrum, correlation);
+    fft.forwardPacked(samples, spectrum);
+    fft.forwardPacked(newest, newestSpectrum);
+    fft.multiplyConjugate(newestSpectrum, spectrum);
+    fft.inversePacked(spectrum, correlation);
 
     double newestEnergy = 0.0;
     for (int k = 0; k < windowLength; ++k)

@@ -12,10 +12,10 @@ struct DifferenceFunction
     static constexpr int kFrameSize = RealFft::kMaxSize;
 
     RealFft fft;
-    double samples[kFrameSize] = {};      // the frame widened to double, zero-padded in front
-    double newest[kFrameSize] = {};       // the newest windowLength samples, zero-padded after
-    double spectrum[kFrameSize + 2] = {}; // spectrum of samples, then the cross-spectrum
-    double newestSpectrum[kFrameSize + 2] = {};
+    double samples[kFrameSize] = {};        // the frame widened to double, zero-padded in front
+    double newest[kFrameSize] = {};         // the newest windowLength samples, zero-padded after
+    RealFft::PackedSpectrum spectrum;       // spectrum of samples, then the cross-spectrum
+    RealFft::PackedSpectrum newestSpectrum; // spectrum of newest
     double correlation[kFrameSize] = {};
 
     // Computes the transform's tables; the only set-up, done before the first compute.

@@ -134,21 +134,38 @@ void PitchTracker::designFilters() noexcept
 
 void PitchTracker::pushSample(float x) noexcept
 {
-    double y = processTrackerBiquad(highPass, x);
-    y = processTrackerBiquad(lowPass1, y);
-    y = processTrackerBiquad(lowPass2, y);
-    if (!std::isfinite(y))
+    pushBlock(&x, 1);
+}
+
+void PitchTracker::pushBlock(const float* x, int count) noexcept
+{
+    // Local copies: the decimated samples are stored through a float pointer, which would otherwise make
+    // the compiler reload the filter states after every store.
+    TrackerBiquad hp = highPass, lp1 = lowPass1, lp2 = lowPass2;
+    int counter = decimationCounter;
+    for (int i = 0; i < count; ++i)
     {
-        // A non-finite input would otherwise stay in the recursions for ever and silence the tracker.
-        highPass.s1 = highPass.s2 = lowPass1.s1 = lowPass1.s2 = lowPass2.s1 = lowPass2.s2 = 0.0;
-        y = 0.0;
+        double y = processTrackerBiquad(lp2, processTrackerBiquad(lp1, processTrackerBiquad(hp, x[i])));
+        if (!std::isfinite(y))
+        {
+            // A non-finite input would otherwise stay in the recursions for ever and silence the tracker.
+            hp.s1 = hp.s2 = lp1.s1 = lp1.s2 = lp2.s1 = lp2.s2 = 0.0;
+            y = 0.0;
+        }
+        if (++counter < decimation)
+            continue;
+        counter = 0;
+        keepDecimated(static_cast<float>(y));
     }
+    highPass = hp;
+    lowPass1 = lp1;
+    lowPass2 = lp2;
+    decimationCounter = counter;
+}
 
-    if (++decimationCounter < decimation)
-        return;
-    decimationCounter = 0;
-
-    ring[writeIndex] = static_cast<float>(y);
+void PitchTracker::keepDecimated(float y) noexcept
+{
+    ring[writeIndex] = y;
     writeIndex = (writeIndex + 1) % kRingSize;
     fillCount = std::min(fillCount + 1, kRingSize);
 

@@ -83,11 +83,17 @@ struct PitchTracker
     // One mono detector sample at the host rate; runs an analysis when a hop completes.
     void pushSample(float x) noexcept;
 
+    // count mono detector samples at the host rate, exactly as count calls of pushSample would, but with
+    // the filter states held in registers across the block.
+    void pushBlock(const float* x, int count) noexcept;
+
     // Runs the analysis on the 1024 most recent decimated samples (normally called by pushSample).
     void analyse() noexcept;
 
 private:
     void designFilters() noexcept;
+    // Stores one filtered, decimated sample and runs the analysis when a hop completes.
+    void keepDecimated(float y) noexcept;
     // The lag of the first dip under the threshold, at its local minimum; 0 when there is none.
     int periodLag() const noexcept;
     void miss() noexcept;

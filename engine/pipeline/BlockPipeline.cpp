@@ -226,14 +226,15 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
         float reading = 0.0f;
         if (detectorCount > 0)
         {
-            for (int j = 0; j < sub.length; ++j)
+            if (detectorCount > 1)
             {
-                const float mono =
-                    detectorCount > 1
-                        ? (detectorChannels[0][offset + j] + detectorChannels[1][offset + j]) / 2.0f
-                        : detectorChannels[0][offset + j];
-                tracker.pushSample(mono);
+                float mono[kSubBlockSize];
+                for (int j = 0; j < sub.length; ++j)
+                    mono[j] = (detectorChannels[0][offset + j] + detectorChannels[1][offset + j]) / 2.0f;
+                tracker.pushBlock(mono, sub.length);
             }
+            else
+                tracker.pushBlock(detectorChannels[0] + offset, sub.length);
             reading = tracker.pitchHz;
         }
         vivera::dsp::PitchFollowerInput followerInput;

@@ -611,5 +611,38 @@ TEST(PitchTrackerDifference, MatchesTheDirectSumsOverTheNewestSamples)
     }
 }
 
+// Feeding by blocks must give exactly what feeding sample by sample gives, whatever the block boundaries
+// (across decimation steps and hops) and with a non-finite sample inside a block.
+TEST(PitchTrackerFeeding, BlocksMatchSampleBySample)
+{
+    auto signal = steadyTone(Waveform::sawtooth, 196.0, 0.4, 44100.0, 0.3);
+    signal[5000] = std::numeric_limits<float>::quiet_NaN();
+    static PitchTracker bySample, byBlock;
+    for (int blockSize : {1, 3, 32, 128, 1000})
+    {
+        bySample = PitchTracker{};
+        byBlock = PitchTracker{};
+        for (auto* t : {&bySample, &byBlock})
+        {
+            t->prepare(44100.0);
+            t->applySettings(15.0f, -80.0f, 20.0f, 5000.0f);
+        }
+        const int n = static_cast<int>(signal.size());
+        for (int offset = 0; offset < n; offset += blockSize)
+        {
+            const int count = std::min(blockSize, n - offset);
+            for (int i = 0; i < count; ++i)
+                bySample.pushSample(signal[offset + i]);
+            byBlock.pushBlock(signal.data() + offset, count);
+            ASSERT_EQ(byBlock.pitchHz, bySample.pitchHz) << "block " << blockSize << " at " << offset;
+            ASSERT_EQ(byBlock.decimationCounter, bySample.decimationCounter);
+            ASSERT_EQ(byBlock.highPass.s1, bySample.highPass.s1);
+            ASSERT_EQ(byBlock.lowPass2.s2, bySample.lowPass2.s2);
+        }
+        EXPECT_NEAR(byBlock.pitchHz, 196.0, 0.2) << "block " << blockSize;
+        EXPECT_TRUE(std::equal(std::begin(byBlock.ring), std::end(byBlock.ring), std::begin(bySample.ring)));
+    }
+}
+
 } // namespace
 } // namespace vivera::dsp
