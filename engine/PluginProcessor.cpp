@@ -5,6 +5,40 @@
 #include "engine/pipeline/BlockPipeline.h"
 
 #include <algorithm>
+#include <cmath>
+
+namespace
+{
+// The play head as the lookahead delay needs it. Loop points come in quarter notes: they are placed on the
+// sample timeline from this block's own position and tempo.
+TransportState readTransport(const juce::AudioPlayHead::PositionInfo& position, double sampleRate)
+{
+    TransportState transport;
+    transport.known = true;
+    transport.playing = position.getIsPlaying();
+    if (const auto time = position.getTimeInSamples())
+    {
+        transport.hasTime = true;
+        transport.timeInSamples = *time;
+    }
+    transport.looping = position.getIsLooping();
+    const auto loop = position.getLoopPoints();
+    const auto ppq = position.getPpqPosition();
+    const auto bpm = position.getBpm();
+    if (transport.looping && transport.hasTime && loop && ppq && bpm && *bpm > 0.0 && sampleRate > 0.0)
+    {
+        const double samplesPerQuarter = 60.0 / *bpm * sampleRate;
+        const double offset = (loop->ppqStart - *ppq) * samplesPerQuarter;
+        if (std::isfinite(offset) && std::abs(offset) < 1.0e15)
+        {
+            transport.hasLoopStart = true;
+            transport.loopStartInSamples =
+                transport.timeInSamples + static_cast<int64_t>(std::llround(offset));
+        }
+    }
+    return transport;
+}
+} // namespace
 
 VezovevaDirADAudioProcessor::VezovevaDirADAudioProcessor()
     : juce::AudioProcessor(BusesProperties()
@@ -50,19 +84,9 @@ void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer,
     }
 
     TransportState transport;
-    if (auto* playHead = getPlayHead())
-    {
-        if (const auto position = playHead->getPosition())
-        {
-            transport.known = true;
-            transport.playing = position->getIsPlaying();
-            if (const auto time = position->getTimeInSamples())
-            {
-                transport.hasTime = true;
-                transport.timeInSamples = *time;
-            }
-        }
-    }
+    if (auto* hostPlayHead = getPlayHead())
+        if (const auto position = hostPlayHead->getPosition())
+            transport = readTransport(*position, telemetry.sampleRate.load());
 
     pipeline->process(buffer, channels, transport);
 

@@ -1,8 +1,13 @@
 #include "support/AllocationCounter.h"
 #include "support/ProcessorHarness.h"
+#include "support/ScriptedPlayHead.h"
 #include "support/Signals.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace
 {
@@ -169,54 +174,103 @@ TEST_F(Pipeline, SwitchingLookaheadOffCrossfadesToTheUndelayedSignal)
     EXPECT_GT(std::abs(output.getSample(0, 700) - input.getSample(0, 700)), 0.01f);
 }
 
-struct ScriptedPlayHead : juce::AudioPlayHead
+// Plays a steady tone through the processor in blocks while `advance` moves the play head after each
+// block; returns channel 0 of the output and of the input.
+struct PlayedTone
 {
-    bool playing = true;
-    juce::int64 time = 0;
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setIsPlaying(playing);
-        info.setTimeInSamples(time);
-        return info;
-    }
+    std::vector<float> input, output;
 };
+
+PlayedTone playSteadyTone(VezovevaDirADAudioProcessor& processor, int blockSize, int blocks,
+                          const std::function<void(int n)>& advance)
+{
+    PlayedTone played;
+    const auto tone = sine(997.0, kRate, 0.5f); // no whole number of cycles in 100 ms
+    juce::MidiBuffer midi;
+    juce::AudioBuffer<float> block(2, blockSize);
+    int sample = 0;
+    for (int b = 0; b < blocks; ++b)
+    {
+        for (int i = 0; i < blockSize; ++i, ++sample)
+            for (int c = 0; c < 2; ++c)
+                block.setSample(c, i, tone(sample));
+        for (int i = 0; i < blockSize; ++i)
+            played.input.push_back(block.getSample(0, i));
+        processor.processBlock(block, midi);
+        for (int i = 0; i < blockSize; ++i)
+            played.output.push_back(block.getSample(0, i));
+        advance(blockSize);
+    }
+    return played;
+}
 
 TEST_F(Pipeline, TransportJumpFadesOutAndRestartsTheDelay)
 {
-    ScriptedPlayHead playHead;
-    processor.setPlayHead(&playHead);
-    prepare(kRate, 480);
-    const auto tone = makeSignal(2, 480, sine(1000.0, kRate, 0.5f));
-    juce::MidiBuffer midi;
-    juce::AudioBuffer<float> block(2, 480);
-    for (int b = 0; b < 40; ++b) // 400 ms of playback
+    // A relocation is a jump whether or not a loop is running, unless it lands on the loop's start.
+    const struct
     {
-        block.makeCopyOf(tone);
-        processor.processBlock(block, midi);
-        playHead.time += 480;
-    }
-    EXPECT_GT(peakOf(block, 0, 0, 480), 0.4f);
-
-    playHead.time += 48000; // jump one second ahead
-    std::vector<float> afterJump;
-    for (int b = 0; b < 30; ++b)
+        const char* what;
+        bool looping;
+        double loopStartPpq, loopEndPpq;
+    } cases[] = {
+        {"no loop", false, 0.0, 0.0},
+        {"looping, relocated away from the loop start", true, 2.0, 4.0},
+    };
+    for (const auto& c : cases)
     {
-        block.makeCopyOf(tone);
-        processor.processBlock(block, midi);
-        playHead.time += 480;
-        for (int i = 0; i < 480; ++i)
-            afterJump.push_back(block.getSample(0, i));
-    }
-    processor.setPlayHead(nullptr);
+        ProcessorHarness h;
+        ScriptedPlayHead playHead;
+        playHead.looping = c.looping;
+        playHead.loopStartPpq = c.loopStartPpq;
+        playHead.loopEndPpq = c.loopEndPpq;
+        h.processor.setPlayHead(&playHead);
+        h.prepare(kRate, 480);
+        int block = 0;
+        const auto played = playSteadyTone(h.processor, 480, 70,
+                                           [&](int n)
+                                           {
+                                               playHead.time += n;
+                                               if (++block == 40) // after 400 ms, one second ahead
+                                                   playHead.time += 48000;
+                                           });
+        h.processor.setPlayHead(nullptr);
 
-    // Faded out within 5 ms (240 samples), silent for the next 100 ms, then the delayed signal is back.
-    for (size_t i = 240; i < 240 + 4800 - 1; ++i)
-        ASSERT_EQ(afterJump[i], 0.0f) << i;
-    float late = 0.0f;
-    for (size_t i = 240 + 4800 + 240; i < afterJump.size(); ++i)
-        late = std::max(late, std::abs(afterJump[i]));
-    EXPECT_GT(late, 0.4f);
+        const size_t jump = 40 * 480;
+        EXPECT_GT(*std::max_element(played.output.begin() + jump - 480, played.output.begin() + jump), 0.4f)
+            << c.what;
+        // Faded out within 5 ms (240 samples), silent for the next 100 ms, then the delayed signal is back.
+        for (size_t i = jump + 240; i < jump + 240 + 4800 - 1; ++i)
+            ASSERT_EQ(played.output[i], 0.0f) << c.what << " sample " << i - jump;
+        float late = 0.0f;
+        for (size_t i = jump + 240 + 4800 + 240; i < played.output.size(); ++i)
+            late = std::max(late, std::abs(played.output[i]));
+        EXPECT_GT(late, 0.4f) << c.what;
+    }
+}
+
+TEST_F(Pipeline, LoopWrapKeepsTheDelayLineRunning)
+{
+    // A one-second loop, at block sizes that meet its end exactly and that overshoot it (a host that does
+    // not split the block at the loop end reports the next block a little past the loop start).
+    for (const int size : {480, 512, 1000})
+    {
+        ProcessorHarness h;
+        ScriptedPlayHead playHead;
+        playHead.looping = true;
+        playHead.loopStartPpq = 4.0; // 2 s .. 3 s
+        playHead.loopEndPpq = 6.0;
+        playHead.time = playHead.samplesAt(playHead.loopStartPpq);
+        h.processor.setPlayHead(&playHead);
+        h.prepare(kRate, size);
+        const int blocks = 3 * 48000 / size; // three passes
+        const auto played = playSteadyTone(h.processor, size, blocks, [&](int n) { playHead.advance(n); });
+        h.processor.setPlayHead(nullptr);
+
+        // The output is the input exactly 100 ms late, across every wrap.
+        for (size_t i = kLatency; i < played.output.size(); ++i)
+            ASSERT_NEAR(played.output[i], played.input[i - kLatency], 1e-6f)
+                << "block size " << size << " sample " << i;
+    }
 }
 
 TEST_F(Pipeline, AutoBypassReturnsToDryWhenThePitchIsLost)

@@ -2,6 +2,7 @@
 #include "engine/PluginProcessor.h"
 #include "support/MessagePump.h"
 #include "support/ParameterFixtures.h"
+#include "support/ScriptedPlayHead.h"
 
 #include "support/BusLayoutCases.h"
 
@@ -169,5 +170,44 @@ TEST_F(Vst3Host, EveryParameterSurvivesTheHostsSaveAndRestore)
         EXPECT_NE(saved[i], defaults[i]) << restored->getParameters()[int(i)]->getName(100);
         EXPECT_NEAR(actual[i], saved[i], 1e-6f) << restored->getParameters()[int(i)]->getName(100);
     }
+}
+
+TEST_F(Vst3Host, LoopWrapKeepsTheDelayLineRunning)
+{
+    // The host's cycle reaches the plug-in through the module's process context: the wrap from the loop end
+    // to its start must not empty the delay line.
+    constexpr int kBlock = 512;
+    ScriptedPlayHead playHead;
+    playHead.looping = true;
+    playHead.loopStartPpq = 4.0; // a one-second loop
+    playHead.loopEndPpq = 6.0;
+    playHead.time = playHead.samplesAt(playHead.loopStartPpq);
+    plugin->setPlayHead(&playHead);
+    plugin->prepareToPlay(48000.0, kBlock);
+
+    std::vector<float> input, output;
+    juce::AudioBuffer<float> buffer(plugin->getTotalNumInputChannels(), kBlock);
+    juce::MidiBuffer midi;
+    for (int b = 0; b < 200; ++b) // two wraps
+    {
+        buffer.clear();
+        for (int i = 0; i < kBlock; ++i)
+        {
+            const auto x = 0.5f * std::sin(2.0f * juce::MathConstants<float>::pi * 997.0f *
+                                           static_cast<float>(input.size()) / 48000.0f);
+            input.push_back(x);
+            buffer.setSample(0, i, x);
+            buffer.setSample(1, i, x);
+        }
+        plugin->processBlock(buffer, midi);
+        for (int i = 0; i < kBlock; ++i)
+            output.push_back(buffer.getSample(0, i));
+        playHead.advance(kBlock);
+    }
+    plugin->releaseResources();
+    plugin->setPlayHead(nullptr);
+
+    for (size_t i = 4800; i < output.size(); ++i)
+        ASSERT_NEAR(output[i], input[i - 4800], 1e-5f) << "sample " << i;
 }
 } // namespace
