@@ -250,7 +250,7 @@ bool PluginState::loadPresetXml(const juce::XmlElement& xml, const juce::String&
         return false;
 
     const auto tree = completeState(juce::ValueTree::fromXml(xml));
-    undoManager.beginNewTransaction();
+    beginLoadTransaction();
     for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
@@ -274,7 +274,7 @@ const std::vector<FactoryPreset>& PluginState::factoryPresets()
 
 void PluginState::loadFactoryPreset(int index)
 {
-    undoManager.beginNewTransaction();
+    beginLoadTransaction();
     for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
@@ -294,6 +294,14 @@ void PluginState::loadFactoryPreset(int index)
     }
     parameters.copyState();
     setPresetName(name);
+}
+
+void PluginState::beginLoadTransaction()
+{
+    // Edits still waiting for the framework's flush timer belong to the step before the load; flushed later
+    // they would land in the load's step and one Undo would take them away with it.
+    parameters.copyState();
+    undoManager.beginNewTransaction();
 }
 
 void PluginState::copyToOtherSlot()

@@ -47,6 +47,7 @@ public:
 
 private:
     juce::ValueTree copyCurrentState();
+    void beginLoadTransaction();
     void setPresetName(const juce::String& name);
     void setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue);
     static bool isKeptAcrossPresetLoads(const juce::String& parameterId);
