@@ -45,9 +45,10 @@ VezovevaDirADAudioProcessor::VezovevaDirADAudioProcessor()
                                .withInput("Input", juce::AudioChannelSet::stereo(), true)
                                .withInput("Sidechain", juce::AudioChannelSet::stereo(), false)
                                .withOutput("Output", juce::AudioChannelSet::stereo(), true)),
-      parameters(*this, &undoManager, "STATE", createParameterLayout()),
-      handles(bindEngineParameters(parameters)), state(*this, parameters, undoManager),
-      pipeline(std::make_unique<BlockPipeline>(handles, telemetry))
+      // The tree keeps no undo record of its own: the state layer records the user's edits (not the host's
+      // automation) into undoManager.
+      parameters(*this, nullptr, "STATE", createParameterLayout()), handles(bindEngineParameters(parameters)),
+      state(*this, parameters, undoManager), pipeline(std::make_unique<BlockPipeline>(handles, telemetry))
 {
 }
 

@@ -90,7 +90,7 @@ std::unique_ptr<juce::XmlElement> parseStoredXml(const char* text, size_t size)
 
 PluginState::PluginState(juce::AudioProcessor& owner, juce::AudioProcessorValueTreeState& state,
                          juce::UndoManager& undo)
-    : processor(owner), parameters(state), undoManager(undo)
+    : processor(owner), parameters(state), undoManager(undo), history(owner, undo)
 {
     otherSlotState = parameters.copyState();
 }
@@ -146,7 +146,8 @@ void PluginState::readStateBlob(const void* data, int sizeInBytes)
         bytes + 8, std::min(static_cast<size_t>(length), static_cast<size_t>(sizeInBytes - 8)));
     if (xml == nullptr || !xml->hasTagName(parameters.state.getType()))
         return;
-    parameters.replaceState(completeState(juce::ValueTree::fromXml(*xml)));
+    const auto restored = completeState(juce::ValueTree::fromXml(*xml));
+    history.replaceWholeState([&] { parameters.replaceState(restored); });
 }
 
 juce::ValueTree PluginState::completeState(juce::ValueTree tree) const
@@ -250,7 +251,7 @@ bool PluginState::loadPresetXml(const juce::XmlElement& xml, const juce::String&
         return false;
 
     const auto tree = completeState(juce::ValueTree::fromXml(xml));
-    beginLoadTransaction();
+    undoManager.beginNewTransaction();
     for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
@@ -260,8 +261,6 @@ bool PluginState::loadPresetXml(const juce::XmlElement& xml, const juce::String&
         if (child.isValid())
             setParameterFromPlainValue(*parameter, static_cast<float>(child.getProperty(kValue)));
     }
-    // Records the changes now, inside this load's undo transaction.
-    parameters.copyState();
     setPresetName(presetName);
     return true;
 }
@@ -274,7 +273,7 @@ const std::vector<FactoryPreset>& PluginState::factoryPresets()
 
 void PluginState::loadFactoryPreset(int index)
 {
-    beginLoadTransaction();
+    undoManager.beginNewTransaction();
     for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
@@ -292,16 +291,7 @@ void PluginState::loadFactoryPreset(int index)
                 setParameterFromPlainValue(*parameter, value);
         name = preset.englishName;
     }
-    parameters.copyState();
     setPresetName(name);
-}
-
-void PluginState::beginLoadTransaction()
-{
-    // Edits still waiting for the framework's flush timer belong to the step before the load; flushed later
-    // they would land in the load's step and one Undo would take them away with it.
-    parameters.copyState();
-    undoManager.beginNewTransaction();
 }
 
 void PluginState::copyToOtherSlot()
@@ -312,7 +302,7 @@ void PluginState::copyToOtherSlot()
 void PluginState::switchSlot()
 {
     auto current = copyCurrentState();
-    parameters.replaceState(otherSlotState);
+    history.replaceWholeState([&] { parameters.replaceState(otherSlotState); });
     otherSlotState = current;
     activeSlot = 1 - activeSlot;
 }
