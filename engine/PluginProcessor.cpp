@@ -62,8 +62,8 @@ const juce::String VezovevaDirADAudioProcessor::getName() const
 void VezovevaDirADAudioProcessor::prepareToPlay(double newSampleRate, int maximumBlockSize)
 {
     pipeline->prepare(newSampleRate, maximumBlockSize);
-    if (getLatencySamples() != pipeline->latencySamples())
-        setLatencySamples(pipeline->latencySamples());
+    latencyReporter.request(pipeline->latencySamples());
+    latencyReporter.reportPending();
 }
 
 void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
@@ -90,9 +90,7 @@ void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer,
             transport = readTransport(*position, telemetry.sampleRate.load());
 
     pipeline->process(buffer, channels, transport);
-
-    if (getLatencySamples() != pipeline->latencySamples())
-        setLatencySamples(pipeline->latencySamples());
+    latencyReporter.request(pipeline->latencySamples());
 }
 
 bool VezovevaDirADAudioProcessor::designBand(int bandIndex, double frequencyHz, bool solo, double amount,

@@ -6,8 +6,11 @@
 
 #include "support/BusLayoutCases.h"
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
+#include <thread>
 
 namespace
 {
@@ -209,5 +212,35 @@ TEST_F(Vst3Host, LoopWrapKeepsTheDelayLineRunning)
 
     for (size_t i = 4800; i < output.size(); ++i)
         ASSERT_NEAR(output[i], input[i - 4800], 1e-5f) << "sample " << i;
+}
+
+TEST_F(Vst3Host, LatencyChangeDuringProcessingReachesTheHost)
+{
+    ASSERT_EQ(latencyAfterPrepare(48000.0, 4800), 4800);
+    auto* lookahead = parameterNamed("Lookahead");
+    ASSERT_NE(lookahead, nullptr);
+
+    for (const bool on : {false, true})
+    {
+        std::atomic<bool> running{true};
+        std::thread audio(
+            [&]
+            {
+                juce::AudioBuffer<float> buffer(plugin->getTotalNumInputChannels(), 256);
+                juce::MidiBuffer midi;
+                while (running)
+                {
+                    buffer.clear();
+                    plugin->processBlock(buffer, midi);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                }
+            });
+        lookahead->setValueNotifyingHost(on ? 1.0f : 0.0f);
+        const int expected = on ? 4800 : 0;
+        EXPECT_TRUE(pumpMessagesUntil([&] { return plugin->getLatencySamples() == expected; }, 2000)) << on;
+        running = false;
+        audio.join();
+    }
+    plugin->releaseResources();
 }
 } // namespace
