@@ -147,7 +147,7 @@ void PluginState::readStateBlob(const void* data, int sizeInBytes)
     if (xml == nullptr || !xml->hasTagName(parameters.state.getType()))
         return;
     const auto restored = completeState(juce::ValueTree::fromXml(*xml));
-    history.replaceWholeState([&] { parameters.replaceState(restored); });
+    replaceWholeState(restored);
 }
 
 juce::ValueTree PluginState::completeState(juce::ValueTree tree) const
@@ -302,9 +302,34 @@ void PluginState::copyToOtherSlot()
 void PluginState::switchSlot()
 {
     auto current = copyCurrentState();
-    history.replaceWholeState([&] { parameters.replaceState(otherSlotState); });
+    replaceWholeState(otherSlotState);
     otherSlotState = current;
     activeSlot = 1 - activeSlot;
+}
+
+void PluginState::replaceWholeState(const juce::ValueTree& tree)
+{
+    history.replaceWholeState(
+        [&]
+        {
+            parameters.replaceState(tree);
+            // The parameter state skips a parameter whose snapped value is unchanged, but an on/off switch
+            // keeps the raw number a host wrote (0.38 reads as off): set every parameter to exactly the
+            // value restored, so a host reads back what the state holds.
+            for (auto* processorParameter : processor.getParameters())
+            {
+                auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
+                if (parameter == nullptr)
+                    continue;
+                const auto child = tree.getChildWithProperty(kId, parameter->getParameterID());
+                float plain = 0.0f;
+                if (!child.isValid() || !readFiniteNumber(child.getProperty(kValue), plain))
+                    continue;
+                const float exact = parameter->convertTo0to1(plain);
+                if (parameter->getValue() != exact)
+                    parameter->setValueNotifyingHost(exact);
+            }
+        });
 }
 
 void PluginState::setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue)

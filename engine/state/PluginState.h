@@ -49,6 +49,7 @@ public:
 
 private:
     juce::ValueTree copyCurrentState();
+    void replaceWholeState(const juce::ValueTree& tree);
     void setPresetName(const juce::String& name);
     void setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue);
     static bool isKeptAcrossPresetLoads(const juce::String& parameterId);

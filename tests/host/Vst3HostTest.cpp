@@ -243,4 +243,35 @@ TEST_F(Vst3Host, LatencyChangeDuringProcessingReachesTheHost)
     }
     plugin->releaseResources();
 }
+
+TEST_F(Vst3Host, RestoredStateGivesBackTheRestoredValues)
+{
+    // Automation curves write values between 0 and 1 to on/off switches; after a state is restored every
+    // parameter must report the value the state holds, not what the host wrote before.
+    plugin->prepareToPlay(48000.0, 512);
+    juce::MemoryBlock saved;
+    plugin->getStateInformation(saved); // every switch at its default
+
+    const struct
+    {
+        const char* name;
+        float written, restored;
+    } cases[] = {{"B2 Added", 0.38f, 0.0f},
+                 {"B1 Solo", 0.49f, 0.0f},
+                 {"B1 Enable", 0.62f, 1.0f},
+                 {"Lookahead", 0.51f, 1.0f},
+                 {"B3 Dynamic", 0.38f, 0.0f}};
+    for (const auto& c : cases)
+    {
+        auto* p = parameterNamed(c.name);
+        ASSERT_NE(p, nullptr) << c.name;
+        setAndDeliver(*p, c.written);
+    }
+    plugin->setStateInformation(saved.getData(), static_cast<int>(saved.getSize()));
+    runOneBlock();
+    pumpMessagesUntil([] { return false; }, 50);
+    for (const auto& c : cases)
+        EXPECT_EQ(parameterNamed(c.name)->getValue(), c.restored) << c.name;
+    plugin->releaseResources();
+}
 } // namespace
