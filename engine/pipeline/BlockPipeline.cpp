@@ -137,13 +137,29 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
     const bool autoBypass = vivera::dsp::isAutoBypassed(follower, global.autoByp.isOn(), lock, sampleRate);
     bypassRamp.setTargetValue(bypassOn || autoBypass ? 1.0f : 0.0f);
 
+    // The main channels, then the sidechain channels, each with its own ring.
     static constexpr int kMainRings[2] = {LookaheadDelay::kMainRing, LookaheadDelay::kMainRing + 1};
     static constexpr int kSidechainRings[2] = {LookaheadDelay::kSidechainRing,
                                                LookaheadDelay::kSidechainRing + 1};
+    float* delayed[4] = {};
+    int rings[4] = {};
+    int delayedCount = 0;
+    for (int c = 0; c < signals.mainCount; ++c, ++delayedCount)
+    {
+        delayed[delayedCount] = signals.main[c];
+        rings[delayedCount] = kMainRings[c];
+    }
+    for (int c = 0; c < signals.sidechainCount; ++c, ++delayedCount)
+    {
+        delayed[delayedCount] = signals.sidechain[c];
+        rings[delayedCount] = kSidechainRings[c];
+    }
 
     if (bypassOn && !bypassRamp.isSmoothing())
     {
-        delay.process(signals.main, kMainRings, signals.mainCount, n, latency > 0);
+        // The sidechain rings run on too, so band detectors never hear stale sidechain when bypass is
+        // released.
+        delay.process(delayed, rings, delayedCount, n, latency > 0);
         resetBands();
         telemetry.publishBypassedBands();
         telemetry.meterOutput(buffer, signals.mainCount, scopeBlockStart);
@@ -184,19 +200,6 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
         {
             juce::FloatVectorOperations::copy(detectorCopy.getWritePointer(c), detectorChannels[c], n);
             detectorChannels[c] = detectorCopy.getReadPointer(c);
-        }
-        float* delayed[4] = {};
-        int rings[4] = {};
-        int delayedCount = 0;
-        for (int c = 0; c < signals.mainCount; ++c, ++delayedCount)
-        {
-            delayed[delayedCount] = signals.main[c];
-            rings[delayedCount] = kMainRings[c];
-        }
-        for (int c = 0; c < signals.sidechainCount; ++c, ++delayedCount)
-        {
-            delayed[delayedCount] = signals.sidechain[c];
-            rings[delayedCount] = kSidechainRings[c];
         }
         delay.process(delayed, rings, delayedCount, n, latency > 0);
     }

@@ -162,6 +162,33 @@ TEST_F(Pipeline, BypassCrossfadesToTheDelayedDrySignalAndKeepsTheLatency)
     }
 }
 
+TEST_F(Pipeline, ReleasingBypassLeavesNoStaleSidechainInTheDelay)
+{
+    // A band detector on the external sidechain: loud sidechain, then bypass over a silent stretch. When
+    // bypass is released the detector must hear the silence, not the last 100 ms before the bypass.
+    useLayout(juce::AudioChannelSet::stereo(), juce::AudioChannelSet::stereo());
+    set("lock", 1.0f);
+    set("freq", 220.0f);
+    set("b1_dyn", 1.0f);
+    set("b1_detsc", 1.0f);
+    prepare(kRate, 480);
+    const auto silence = makeSignal(2, 48000, [](int) { return 0.0f; });
+    const auto loud = makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.5f));
+    run(silence, &loud);
+    ASSERT_GT(processor.telemetry.bandDetectorLevel[0].load(), -30.0f);
+
+    set("bypass", 1.0f);
+    run(silence, &silence);
+    set("bypass", 0.0f);
+    float loudest = -120.0f;
+    for (int b = 0; b < 10; ++b) // the first 100 ms after the release
+    {
+        run(makeSignal(2, 480, [](int) { return 0.0f; }), &silence);
+        loudest = std::max(loudest, processor.telemetry.bandDetectorLevel[0].load());
+    }
+    EXPECT_LT(loudest, -100.0f);
+}
+
 TEST_F(Pipeline, SwitchingLookaheadOffCrossfadesToTheUndelayedSignal)
 {
     prepare(kRate);
