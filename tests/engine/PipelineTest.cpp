@@ -145,17 +145,49 @@ TEST_F(Pipeline, SidechainPitchDrivesTheBandsOnTheMainInput)
 
 TEST_F(Pipeline, BypassCrossfadesToTheDelayedDrySignalAndKeepsTheLatency)
 {
-    set("lock", 1.0f);
-    set("b1_gain", 12.0f);
-    set("b1_dyn", 1.0f);
-    prepare(kRate);
-    const auto input = makeSignal(2, 48000, harmonicTone(220.0, kRate, 0.3f));
-    run(input);
+    // A reference instance keeps processing; the other switches bypass on between two halves of a signal
+    // that never repeats. Over exactly 20 ms (960 samples) the output blends from the reference's output
+    // to the input delayed by the latency, then stays on that delayed input.
+    ProcessorHarness reference;
+    for (auto* h : {static_cast<ProcessorHarness*>(this), &reference})
+    {
+        h->set("lock", 1.0f);
+        h->set("b1_gain", 12.0f);
+        h->set("b1_dyn", 1.0f);
+        h->prepare(kRate, 480);
+    }
+    auto input = makeSignal(2, 96000, whiteNoise(0.2f, 5));
+    const auto tone = harmonicTone(196.0, kRate, 0.3f);
+    for (int i = 0; i < input.getNumSamples(); ++i)
+        for (int c = 0; c < 2; ++c)
+            input.addSample(c, i, tone(i));
+    juce::AudioBuffer<float> first(2, 48000), second(2, 48000);
+    for (int c = 0; c < 2; ++c)
+    {
+        first.copyFrom(c, 0, input, c, 0, 48000);
+        second.copyFrom(c, 0, input, c, 48000, 48000);
+    }
+    run(first);
+    reference.run(first);
     set("bypass", 1.0f);
-    const auto output = run(input);
+    const auto output = run(second);
+    const auto processed = reference.run(second);
+
     EXPECT_EQ(processor.getLatencySamples(), kLatency);
-    expectDelayedCopy(output, input, 0, 960); // 20 ms later the output is the dry signal...
-    for (size_t k = 0; k < 16; ++k)           // ...and the bands are reset
+    double processedDiffers = 0.0;
+    for (int c = 0; c < 2; ++c)
+        for (int k = 0; k < 48000; ++k)
+        {
+            const double fade = std::min(1.0, (k + 1) / 960.0);
+            const double delayedDry = input.getSample(c, 48000 + k - kLatency);
+            const double expected = (1.0 - fade) * processed.getSample(c, k) + fade * delayedDry;
+            ASSERT_NEAR(output.getSample(c, k), expected, 2e-6) << "channel " << c << " sample " << k;
+            if (k < 960)
+                processedDiffers =
+                    std::max(processedDiffers, std::abs(processed.getSample(c, k) - delayedDry));
+        }
+    EXPECT_GT(processedDiffers, 0.1); // the blend is visible: processed and dry differ
+    for (size_t k = 0; k < 16; ++k)   // ...and the bands are reset
     {
         EXPECT_EQ(processor.telemetry.publishedBandFrequency[k].load(), 0.0f);
         EXPECT_EQ(processor.telemetry.bandDetectorLevel[k].load(), -120.0f);
