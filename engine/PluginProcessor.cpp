@@ -1,5 +1,6 @@
 #include "engine/PluginProcessor.h"
 
+#include "editor/PluginEditor.h"
 #include "engine/parameters/BandSettings.h"
 #include "engine/parameters/ParameterLayout.h"
 #include "engine/pipeline/BlockPipeline.h"
@@ -174,7 +175,7 @@ juce::AudioProcessorParameter* VezovevaDirADAudioProcessor::getBypassParameter()
 
 juce::AudioProcessorEditor* VezovevaDirADAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new VezovevaDirADAudioProcessorEditor(*this);
 }
 
 bool VezovevaDirADAudioProcessor::hasEditor() const
