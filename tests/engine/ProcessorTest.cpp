@@ -108,5 +108,7 @@ TEST(Processor, GenericEditorOpensAndCloses)
     VezovevaDirADAudioProcessor processor;
     std::unique_ptr<juce::AudioProcessorEditor> editor(processor.createEditorIfNeeded());
     ASSERT_NE(editor, nullptr);
+    // As a host does before it deletes the editor, so the processor no longer holds it as its active one.
+    processor.editorBeingDeleted(editor.get());
 }
 } // namespace
