@@ -15,7 +15,8 @@ enum class Setting
 {
     defaultInstance,
     typicalVocal,
-    worstCase
+    worstCase,
+    sixteenStaticBells
 };
 
 void set(VezovevaDirADAudioProcessor& p, const juce::String& id, float plainValue)
@@ -37,6 +38,20 @@ void configure(VezovevaDirADAudioProcessor& p, Setting setting)
             set(p, b + "mult", mults[n - 1]);
             set(p, b + "gain", n % 2 == 0 ? 3.0f : -4.0f);
             set(p, b + "dyn", n <= 2 ? 1.0f : 0.0f);
+        }
+    }
+    else if (setting == Setting::sixteenStaticBells)
+    {
+        // The closest setting to a plain 16-band parametric equaliser: static bells that follow the pitch.
+        for (int n = 1; n <= 16; ++n)
+        {
+            const auto b = "b" + juce::String(n) + "_";
+            set(p, b + "add", 1.0f);
+            set(p, b + "type", 0.0f);  // Bell
+            set(p, b + "slope", 1.0f); // 12 dB/oct
+            set(p, b + "mult", static_cast<float>(n));
+            set(p, b + "gain", n % 2 == 0 ? 3.0f : -3.0f);
+            set(p, b + "dyn", 0.0f);
         }
     }
     else if (setting == Setting::worstCase)
@@ -103,3 +118,4 @@ void processBlockCost(benchmark::State& state, Setting setting)
 BENCHMARK_CAPTURE(processBlockCost, defaultInstance, Setting::defaultInstance)->Arg(32)->Arg(512)->Arg(2048);
 BENCHMARK_CAPTURE(processBlockCost, typicalVocal, Setting::typicalVocal)->Arg(512);
 BENCHMARK_CAPTURE(processBlockCost, worstCase, Setting::worstCase)->Arg(32)->Arg(512)->Arg(2048);
+BENCHMARK_CAPTURE(processBlockCost, sixteenStaticBells, Setting::sixteenStaticBells)->Arg(512);

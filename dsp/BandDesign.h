@@ -41,4 +41,25 @@ int bandTypeIndex(float type) noexcept;
 bool designBand(const BandFilterSettings& settings, double sampleRate, double frequencyHz, bool solo,
                 double amount, BandCascade& out);
 
+// The inputs of a band's last design. The cascade is a pure function of them, so a sub-block that brings
+// the same inputs bit for bit keeps its cascade; a dynamic Notch, High Pass or Low Pass band, whose amount
+// only sets the blend, then changes nothing but the blend.
+struct BandDesignCache
+{
+    bool valid = false;
+    int kind = 0;
+    int slope = 0;
+    double frequencyHz = 0.0;
+    double q = 0.0;
+    double gainDb = 0.0;
+    double sampleRate = 0.0;
+    bool solo = false;
+};
+
+// Same return value and the same cascade in out as designBand, skipping the design when its inputs equal
+// the last ones. out must be written only through calls with this cache (as the band's running cascade
+// is); clear the cache (valid = false) if anything else writes it.
+bool designBandCached(BandDesignCache& cache, const BandFilterSettings& settings, double sampleRate,
+                      double frequencyHz, bool solo, double amount, BandCascade& out);
+
 } // namespace vivera::dsp

@@ -1,10 +1,15 @@
 // Band detector: sidechain filter, envelope, gain computer with knee and slope, attack/release ballistics.
+// A sub-block runs in phases over whole arrays (channel combination, sidechain filters, envelopes, their
+// logarithms, gain computer); every sample still sees the same operations in the same order, so the phases
+// change nothing but which work can share a vector register.
 #include "dsp/BandDetector.h"
 
-#include "dsp/SvfSection.h"
+#include "dsp/PortableLog10.h"
+#include "dsp/SvfLanes.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vivera::dsp
 {
@@ -13,6 +18,8 @@ namespace
 {
 constexpr double kAmplitudeFloor = 1e-9;
 constexpr double kEnergyFloor = 1e-12;
+constexpr int kChunk = kSubBlockSize;
+constexpr int kJobsAtOnce = 8; // 16 sidechain filters: four 256-bit registers
 
 SvfCoefficients designSidechainFilter(const DetectorSettings& s, double frequencyHz, double sampleRate)
 {
@@ -45,95 +52,236 @@ bool isFinite(const BandDetector& d) noexcept
     return std::isfinite(d.ic1L + d.ic1R + d.ic2L + d.ic2R + d.envelope + d.meanSquare + d.reductionDb +
                          d.fastMeanSquare + d.slowMeanSquare + d.fullBandMeanSquare);
 }
-} // namespace
 
-void resetDetector(BandDetector& detector) noexcept
+bool sameBits(double a, double b) noexcept
 {
-    detector = BandDetector{};
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-double runDetector(BandDetector& detector, const DetectorSettings& settings, const float* ch0,
-                   const float* ch1, int n, double scFrequencyHz, double sampleRate) noexcept
+bool sameSettings(const DetectorSettings& a, const DetectorSettings& b) noexcept
 {
-    const SvfCoefficients filter = designSidechainFilter(settings, scFrequencyHz, sampleRate);
+    return sameBits(a.thresholdDb, b.thresholdDb) && sameBits(a.ratio, b.ratio) &&
+           sameBits(a.attackMs, b.attackMs) && sameBits(a.releaseMs, b.releaseMs) &&
+           sameBits(a.kneeDb, b.kneeDb) && sameBits(a.rangeDb, b.rangeDb) && sameBits(a.scQ, b.scQ) &&
+           a.above == b.above && a.rms == b.rms && a.transientDetector == b.transientDetector &&
+           a.sibilance == b.sibilance && a.channelMode == b.channelMode && a.scShape == b.scShape;
+}
 
-    const double attackCoeff = std::exp(-1.0 / (std::max(settings.attackMs, 0.05) * 0.001 * sampleRate));
-    const double releaseCoeff = std::exp(-1.0 / (std::max(settings.releaseMs, 1.0) * 0.001 * sampleRate));
-    const double follow10ms = 1.0 - std::exp(-1.0 / (0.01 * sampleRate));
-    const double peakDecay = std::exp(-1.0 / (0.005 * sampleRate));
-    const double followFast = 1.0 - std::exp(-1.0 / (0.003 * sampleRate));
-    const double followSlow = 1.0 - std::exp(-1.0 / (0.04 * sampleRate));
-    const double slope = 1.0 - 1.0 / std::max(settings.ratio, 1.0);
-    const double kneeWidth = std::max(settings.kneeDb, 0.0);
-    const double transientThresholdDb = 0.2 * settings.thresholdDb + 12.0;
-    const bool stereo = settings.channelMode != kChannelMid && settings.channelMode != kChannelSide;
+bool isStereo(const DetectorSettings& s) noexcept
+{
+    return s.channelMode != kChannelMid && s.channelMode != kChannelSide;
+}
 
-    BandDetector& d = detector;
-    for (int i = 0; i < n; ++i)
-    {
-        double a, b = 0.0;
-        if (stereo)
+// One job's arrays for a chunk: the two analysed signals, then their filtered versions in place, then the
+// arguments of the logarithms and the logarithms themselves.
+struct JobChunk
+{
+    double a[kChunk], b[kChunk];
+    double ya[kChunk], yb[kChunk];
+    double levelArgument[kChunk], fullBandArgument[kChunk];
+};
+
+void takeInputs(const DetectorJob& job, int offset, int m, JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
+    const float* ch0 = job.ch0 + offset;
+    const float* ch1 = job.ch1 + offset;
+    if (isStereo(s))
+        for (int i = 0; i < m; ++i)
         {
-            a = ch0[i];
-            b = ch1[i];
+            c.a[i] = ch0[i];
+            c.b[i] = ch1[i];
         }
-        else if (settings.channelMode == kChannelMid)
-            a = 0.5 * (static_cast<double>(ch0[i]) + ch1[i]);
-        else
-            a = 0.5 * (static_cast<double>(ch0[i]) - ch1[i]);
+    else if (s.channelMode == kChannelMid)
+        for (int i = 0; i < m; ++i)
+            c.a[i] = 0.5 * (static_cast<double>(ch0[i]) + ch1[i]);
+    else
+        for (int i = 0; i < m; ++i)
+            c.a[i] = 0.5 * (static_cast<double>(ch0[i]) - ch1[i]);
+}
 
-        if (settings.sibilance)
+// Sibilance reference, energy and envelope per sample; leaves the logarithms' arguments.
+void followEnvelope(const DetectorJob& job, const DetectorCoefficients& k, int m, JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
+    BandDetector& d = *job.detector;
+    const bool stereo = isStereo(s);
+    for (int i = 0; i < m; ++i)
+    {
+        const double a = c.a[i];
+        const double b = stereo ? c.b[i] : 0.0;
+        if (s.sibilance)
         {
             const double q = stereo ? 0.5 * (a * a + b * b) : a * a;
-            d.fullBandMeanSquare += (q - d.fullBandMeanSquare) * follow10ms;
+            d.fullBandMeanSquare += (q - d.fullBandMeanSquare) * k.follow10ms;
+            c.fullBandArgument[i] = d.fullBandMeanSquare + kEnergyFloor;
         }
-
-        const double ya = processSvfSection(filter, d.ic1L, d.ic2L, a);
-        const double yb = stereo ? processSvfSection(filter, d.ic1R, d.ic2R, b) : 0.0;
+        const double ya = c.ya[i];
+        const double yb = stereo ? c.yb[i] : 0.0;
         const double energy = stereo ? 0.5 * (ya * ya + yb * yb) : ya * ya;
-
-        double over;
-        if (settings.transientDetector)
+        if (s.transientDetector)
         {
-            d.fastMeanSquare += (energy - d.fastMeanSquare) * followFast;
-            d.slowMeanSquare += (energy - d.slowMeanSquare) * followSlow;
+            d.fastMeanSquare += (energy - d.fastMeanSquare) * k.followFast;
+            d.slowMeanSquare += (energy - d.slowMeanSquare) * k.followSlow;
             d.envelope = std::sqrt(d.fastMeanSquare);
             // How far the 3 ms energy rises above the 40 ms energy.
-            d.levelDb =
-                10.0 * std::log10((d.fastMeanSquare + kEnergyFloor) / (d.slowMeanSquare + kEnergyFloor));
-            over = settings.above ? d.levelDb - transientThresholdDb : transientThresholdDb - d.levelDb;
+            c.levelArgument[i] = (d.fastMeanSquare + kEnergyFloor) / (d.slowMeanSquare + kEnergyFloor);
         }
         else
         {
-            if (settings.rms)
+            if (s.rms)
             {
-                d.meanSquare += (energy - d.meanSquare) * follow10ms;
+                d.meanSquare += (energy - d.meanSquare) * k.follow10ms;
                 d.envelope = std::sqrt(d.meanSquare);
             }
             else
             {
                 const double peak = stereo ? std::max(std::abs(ya), std::abs(yb)) : std::abs(ya);
-                d.envelope = std::max(peakDecay * d.envelope, peak);
+                d.envelope = std::max(k.peakDecay * d.envelope, peak);
             }
-            d.levelDb = 20.0 * std::log10(d.envelope + kAmplitudeFloor);
-            if (settings.sibilance)
-                d.levelDb -= 10.0 * std::log10(d.fullBandMeanSquare + kEnergyFloor);
-            over = settings.above ? d.levelDb - settings.thresholdDb : settings.thresholdDb - d.levelDb;
+            c.levelArgument[i] = d.envelope + kAmplitudeFloor;
         }
-
-        const double wantedDb = kneeExcess(over, kneeWidth) * slope;
-        const double c = wantedDb > d.reductionDb ? attackCoeff : releaseCoeff;
-        d.reductionDb = (1.0 - c) * wantedDb + c * d.reductionDb;
     }
+}
 
+// Level, knee, slope and ballistics per sample from the logarithms.
+void computeGain(const DetectorJob& job, const DetectorCoefficients& k, int m, JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
+    BandDetector& d = *job.detector;
+    portableLog10Block(c.levelArgument, c.levelArgument, m);
+    if (s.sibilance && !s.transientDetector)
+        portableLog10Block(c.fullBandArgument, c.fullBandArgument, m);
+    for (int i = 0; i < m; ++i)
+    {
+        double over;
+        if (s.transientDetector)
+        {
+            d.levelDb = 10.0 * c.levelArgument[i];
+            over = s.above ? d.levelDb - k.transientThresholdDb : k.transientThresholdDb - d.levelDb;
+        }
+        else
+        {
+            d.levelDb = 20.0 * c.levelArgument[i];
+            if (s.sibilance)
+                d.levelDb -= 10.0 * c.fullBandArgument[i];
+            over = s.above ? d.levelDb - s.thresholdDb : s.thresholdDb - d.levelDb;
+        }
+        const double wantedDb = kneeExcess(over, k.kneeWidth) * k.slope;
+        const double coeff = wantedDb > d.reductionDb ? k.attack : k.release;
+        d.reductionDb = (1.0 - coeff) * wantedDb + coeff * d.reductionDb;
+    }
+}
+
+double finishRun(const DetectorJob& job) noexcept
+{
+    BandDetector& d = *job.detector;
     // A non-finite input or setting would otherwise stick in the states until the band is reset.
     if (!isFinite(d))
     {
         resetDetector(d);
         return 0.0;
     }
-    const double amount = d.reductionDb / std::max(settings.rangeDb, 0.1);
+    const double amount = d.reductionDb / std::max(job.settings->rangeDb, 0.1);
     return amount > 0.0 ? std::min(amount, 1.0) : 0.0;
+}
+
+// Up to kJobsAtOnce jobs over one chunk: all their sidechain filters run side by side.
+void runChunk(DetectorJob* jobs, const DetectorCoefficients* const* coefficients, int count, int offset,
+              int m, JobChunk* chunks) noexcept
+{
+    SvfLane lanes[2 * kJobsAtOnce];
+    int laneCount = 0;
+    for (int j = 0; j < count; ++j)
+    {
+        takeInputs(jobs[j], offset, m, chunks[j]);
+        BandDetector& d = *jobs[j].detector;
+        const SvfCoefficients* filter = &coefficients[j]->filter;
+        lanes[laneCount++] = {filter, &d.ic1L, &d.ic2L, chunks[j].a, chunks[j].ya};
+        if (isStereo(*jobs[j].settings))
+            lanes[laneCount++] = {filter, &d.ic1R, &d.ic2R, chunks[j].b, chunks[j].yb};
+    }
+    runSvfLanes(lanes, laneCount, m);
+    for (int j = 0; j < count; ++j)
+    {
+        followEnvelope(jobs[j], *coefficients[j], m, chunks[j]);
+        computeGain(jobs[j], *coefficients[j], m, chunks[j]);
+    }
+}
+} // namespace
+
+DetectorCoefficients detectorCoefficients(const DetectorSettings& settings, double scFrequencyHz,
+                                          double sampleRate) noexcept
+{
+    DetectorCoefficients k;
+    k.filter = designSidechainFilter(settings, scFrequencyHz, sampleRate);
+    k.attack = std::exp(-1.0 / (std::max(settings.attackMs, 0.05) * 0.001 * sampleRate));
+    k.release = std::exp(-1.0 / (std::max(settings.releaseMs, 1.0) * 0.001 * sampleRate));
+    k.follow10ms = 1.0 - std::exp(-1.0 / (0.01 * sampleRate));
+    k.peakDecay = std::exp(-1.0 / (0.005 * sampleRate));
+    k.followFast = 1.0 - std::exp(-1.0 / (0.003 * sampleRate));
+    k.followSlow = 1.0 - std::exp(-1.0 / (0.04 * sampleRate));
+    k.slope = 1.0 - 1.0 / std::max(settings.ratio, 1.0);
+    k.kneeWidth = std::max(settings.kneeDb, 0.0);
+    k.transientThresholdDb = 0.2 * settings.thresholdDb + 12.0;
+    return k;
+}
+
+const DetectorCoefficients& cachedDetectorCoefficients(DetectorCoefficientCache& cache,
+                                                       const DetectorSettings& settings, double scFrequencyHz,
+                                                       double sampleRate) noexcept
+{
+    if (!cache.valid || !sameSettings(cache.settings, settings) ||
+        !sameBits(cache.scFrequencyHz, scFrequencyHz) || !sameBits(cache.sampleRate, sampleRate))
+    {
+        cache.coefficients = detectorCoefficients(settings, scFrequencyHz, sampleRate);
+        cache.settings = settings;
+        cache.scFrequencyHz = scFrequencyHz;
+        cache.sampleRate = sampleRate;
+        cache.valid = true;
+    }
+    return cache.coefficients;
+}
+
+void resetDetector(BandDetector& detector) noexcept
+{
+    // The state only: the coefficient cache is derived from settings and stays valid, and static bands
+    // reset their detector every sub-block.
+    detector.levelDb = -120.0;
+    detector.ic1L = detector.ic1R = detector.ic2L = detector.ic2R = 0.0;
+    detector.envelope = detector.meanSquare = detector.reductionDb = 0.0;
+    detector.fastMeanSquare = detector.slowMeanSquare = detector.fullBandMeanSquare = 0.0;
+}
+
+void runDetectors(DetectorJob* jobs, int count, int n, double sampleRate) noexcept
+{
+    for (int first = 0; first < count; first += kJobsAtOnce)
+    {
+        const int batch = std::min(kJobsAtOnce, count - first);
+        DetectorJob* group = jobs + first;
+        const DetectorCoefficients* coefficients[kJobsAtOnce];
+        for (int j = 0; j < batch; ++j)
+            coefficients[j] = &cachedDetectorCoefficients(group[j].detector->cache, *group[j].settings,
+                                                          group[j].scFrequencyHz, sampleRate);
+        JobChunk chunks[kJobsAtOnce];
+        for (int offset = 0; offset < n; offset += kChunk)
+            runChunk(group, coefficients, batch, offset, std::min(kChunk, n - offset), chunks);
+        for (int j = 0; j < batch; ++j)
+            group[j].amount = finishRun(group[j]);
+    }
+}
+
+double runDetector(BandDetector& detector, const DetectorSettings& settings, const float* ch0,
+                   const float* ch1, int n, double scFrequencyHz, double sampleRate) noexcept
+{
+    DetectorJob job;
+    job.detector = &detector;
+    job.settings = &settings;
+    job.ch0 = ch0;
+    job.ch1 = ch1;
+    job.scFrequencyHz = scFrequencyHz;
+    runDetectors(&job, 1, n, sampleRate);
+    return job.amount;
 }
 
 } // namespace vivera::dsp

@@ -18,10 +18,41 @@ constexpr double kSilencePeak = 1e-4; // -80 dBFS: never analysed, whatever the 
 constexpr float kGateOffDb = -79.9f;
 constexpr double kMinPitchHz = 30.0;
 constexpr double kMaxPitchHz = 2000.0;
+// A tone right at the top of the range is refined to within a fraction of a cent either side of it; this
+// margin (one cent) keeps it from being dropped at random, and the reading is clamped to the range.
+constexpr double kMaxPitchMargin = 1.000577789506555; // 2^(1/1200)
 
 double medianOfThree(double a, double b, double c) noexcept
 {
     return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+
+// Offset in [-1, 1] of the vertex of the parabola through the curve at tau - 1, tau and tau + 1.
+// Fitted to the raw difference: the normalised curve carries a running-mean factor that grows across the
+// three lags at short periods and would pull the vertex to shorter lags (sharp readings, up to about 25 cents
+// near 2 kHz, enough to push tones just under the top of the range out of it).
+double refinementOffset(const double* curve, int tau) noexcept
+{
+    const double left = curve[tau - 1];
+    const double centre = curve[tau];
+    const double right = curve[tau + 1];
+    const double den = 2.0 * (2.0 * centre - right - left);
+    // Relative to the values: the raw difference scales with the signal's energy.
+    const bool curved = std::abs(den) > 1e-12 * (std::abs(left) + std::abs(centre) + std::abs(right));
+    return curved ? std::clamp((right - left) / den, -1.0, 1.0) : 0.0;
+}
+
+// Value at the vertex of the parabola through the curve at tau - 1, tau and tau + 1 (tau a local minimum).
+double interpolatedMinimum(const double* curve, int tau) noexcept
+{
+    const double left = curve[tau - 1];
+    const double centre = curve[tau];
+    const double right = curve[tau + 1];
+    const double curvature = left + right - 2.0 * centre;
+    if (!(curvature > 1e-12))
+        return centre;
+    const double slope = right - left;
+    return centre - slope * slope / (8.0 * curvature);
 }
 } // namespace
 
@@ -49,31 +80,6 @@ void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double f
     filter.a2 = (1.0 - alpha) / a0;
 }
 
-void computeDifferenceFunction(const float* frame, int windowLength, int maxLag, double* d) noexcept
-{
-    // Widen once: keeps the float-to-double conversion out of the inner loop (8 KB of stack).
-    double x[PitchTracker::kFrameSize];
-    const int used = std::min(windowLength + maxLag, PitchTracker::kFrameSize);
-    for (int i = 0; i < used; ++i)
-        x[i] = frame[i];
-    windowLength = std::min(windowLength, used - maxLag);
-
-    for (int tau = 0; tau <= maxLag; ++tau)
-        d[tau] = 0.0;
-    // Sample-major: the inner loop runs over lags with independent accumulators, which vectorises without
-    // reassociating any sum (each d[tau] still adds its terms in increasing i).
-    for (int i = 0; i < windowLength; ++i)
-    {
-        const double xi = x[i];
-        const double* shifted = x + i;
-        for (int tau = 1; tau <= maxLag; ++tau)
-        {
-            const double diff = xi - shifted[tau];
-            d[tau] += diff * diff;
-        }
-    }
-}
-
 void PitchTracker::prepare(double newSampleRate) noexcept
 {
     sampleRate = newSampleRate;
@@ -83,6 +89,7 @@ void PitchTracker::prepare(double newSampleRate) noexcept
     maxLag = std::min(kMaxLag, static_cast<int>(std::ceil(decimatedRate / 30.0)) + 1);
     windowLength = kFrameSize - maxLag;
 
+    differenceFunction.prepare();
     highPass = {};
     lowPass1 = {};
     lowPass2 = {};
@@ -170,42 +177,50 @@ void PitchTracker::analyse() noexcept
         return;
     }
 
-    computeDifferenceFunction(frame, windowLength, maxLag, cmndf);
+    differenceFunction.compute(frame, windowLength, maxLag, difference);
 
-    // In place: d(tau) is read before cmndf[tau] overwrites it.
     cmndf[0] = 1.0;
     double runningSum = 0.0;
     for (int tau = 1; tau <= maxLag; ++tau)
     {
-        const double d = cmndf[tau];
+        const double d = difference[tau];
         runningSum += d;
         cmndf[tau] = runningSum > 0.0 ? tau * d / runningSum : 1.0;
     }
 
-    int tau = minLag;
-    while (tau <= maxLag - 1 && !(cmndf[tau] < threshold))
-        ++tau;
-    if (tau > maxLag - 1)
+    const int tau = periodLag();
+    if (tau == 0)
     {
         miss();
         return;
     }
-    while (tau + 1 <= maxLag - 1 && cmndf[tau] > cmndf[tau + 1])
-        ++tau;
-
-    const double left = cmndf[tau - 1];
-    const double centre = cmndf[tau];
-    const double right = cmndf[tau + 1];
-    const double den = 2.0 * (2.0 * centre - right - left);
-    const double delta = std::abs(den) > 1e-12 ? std::clamp((right - left) / den, -1.0, 1.0) : 0.0;
-
-    const double frequency = decimatedRate / (tau + delta);
-    if (frequency < kMinPitchHz || frequency > kMaxPitchHz)
+    const double frequency = decimatedRate / (tau + refinementOffset(difference, tau));
+    if (frequency < kMinPitchHz || frequency > kMaxPitchHz * kMaxPitchMargin)
     {
         miss();
         return;
     }
-    accept(frequency);
+    accept(std::min(frequency, kMaxPitchHz));
+}
+
+int PitchTracker::periodLag() const noexcept
+{
+    for (int tau = minLag; tau <= maxLag - 1; ++tau)
+    {
+        if (cmndf[tau] < threshold)
+        {
+            while (tau + 1 <= maxLag - 1 && cmndf[tau] > cmndf[tau + 1])
+                ++tau;
+            return tau;
+        }
+        // A period that falls between two lags leaves both neighbours above the true minimum, so a perfectly
+        // periodic tone could miss the threshold at its own period and be taken at twice the period. The
+        // interpolated depth of each local minimum is tested as well.
+        const bool localMinimum = cmndf[tau] <= cmndf[tau - 1] && cmndf[tau] <= cmndf[tau + 1];
+        if (localMinimum && interpolatedMinimum(cmndf, tau) < threshold)
+            return tau;
+    }
+    return 0;
 }
 
 void PitchTracker::miss() noexcept

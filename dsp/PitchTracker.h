@@ -2,6 +2,8 @@
 // cumulative-mean-normalised difference analysis every 128 decimated samples with a median of three.
 #pragma once
 
+#include "dsp/DifferenceFunction.h"
+
 namespace vivera::dsp
 {
 
@@ -31,15 +33,11 @@ inline double processTrackerBiquad(TrackerBiquad& f, double in) noexcept
     return out;
 }
 
-// d[tau] = sum over i in [0, windowLength) of (frame[i] - frame[i + tau])^2 for tau = 1..maxLag, in double.
-// d[0] is set to 0. The sums run in increasing i for every lag, so the result equals the textbook loop
-// exactly; the loop order only lets the compiler vectorise across lags.
-void computeDifferenceFunction(const float* frame, int windowLength, int maxLag, double* d) noexcept;
-
 struct PitchTracker
 {
     static constexpr int kRingSize = 2048;
     static constexpr int kFrameSize = 1024;
+    static_assert(kFrameSize == DifferenceFunction::kFrameSize, "the analysis transforms one whole frame");
     static constexpr int kMaxLag = 512;
     static constexpr int kHop = 128;
     static constexpr int kHistorySize = 3;
@@ -62,6 +60,8 @@ struct PitchTracker
     TrackerBiquad lowPass2;
     float ring[kRingSize] = {};
     float frame[kFrameSize] = {};
+    DifferenceFunction differenceFunction; // transform tables and work buffers, set up by prepare
+    double difference[kMaxLag + 1] = {};   // raw difference d(lag), kept for the parabolic refinement
     double cmndf[kMaxLag + 1] = {};
     int writeIndex = 0;
     int fillCount = 0;
@@ -88,6 +88,8 @@ struct PitchTracker
 
 private:
     void designFilters() noexcept;
+    // The lag of the first dip under the threshold, at its local minimum; 0 when there is none.
+    int periodLag() const noexcept;
     void miss() noexcept;
     void accept(double frequencyHz) noexcept;
 };

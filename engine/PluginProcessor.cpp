@@ -1,5 +1,6 @@
 #include "engine/PluginProcessor.h"
 
+#include "editor/PluginEditor.h"
 #include "engine/parameters/BandSettings.h"
 #include "engine/parameters/ParameterLayout.h"
 #include "engine/pipeline/BlockPipeline.h"
@@ -50,9 +51,9 @@ void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer,
     }
 
     TransportState transport;
-    if (auto* playHead = getPlayHead())
+    if (auto* hostPlayHead = getPlayHead())
     {
-        if (const auto position = playHead->getPosition())
+        if (const auto position = hostPlayHead->getPosition())
         {
             transport.known = true;
             transport.playing = position->getIsPlaying();
@@ -151,7 +152,7 @@ juce::AudioProcessorParameter* VezovevaDirADAudioProcessor::getBypassParameter()
 
 juce::AudioProcessorEditor* VezovevaDirADAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new VezovevaDirADAudioProcessorEditor(*this);
 }
 
 bool VezovevaDirADAudioProcessor::hasEditor() const

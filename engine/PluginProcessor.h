@@ -93,6 +93,7 @@ public:
     void switchSlot() { state.switchSlot(); }
     int getActiveSlot() const noexcept { return state.getActiveSlot(); }
     juce::String getPresetName() const { return state.getPresetName(); }
+    void beginNewUndoStep() { state.beginNewUndoStep(); }
     bool getTooltipsEnabled() const { return state.getTooltipsEnabled(); }
     void setTooltipsEnabled(bool on) { state.setTooltipsEnabled(on); }
 

@@ -106,6 +106,12 @@ juce::String PluginState::getPresetName() const
     return parameters.state.getProperty(kPresetName).toString();
 }
 
+void PluginState::beginNewUndoStep()
+{
+    copyCurrentState();
+    undoManager.beginNewTransaction();
+}
+
 bool PluginState::getTooltipsEnabled() const
 {
     return static_cast<bool>(parameters.state.getProperty(kTooltips, true));

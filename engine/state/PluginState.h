@@ -41,6 +41,11 @@ public:
 
     juce::String getPresetName() const;
 
+    // Starts the next undo step of the user's own edits. Parameter changes reach the undo history only
+    // when the framework flushes them into the tree (on its timer, up to half a second later), so they
+    // are flushed first: otherwise two quick clicks would land in one step.
+    void beginNewUndoStep();
+
     // Help tooltips on or off, saved with the instance (true when never set).
     bool getTooltipsEnabled() const;
     void setTooltipsEnabled(bool on);

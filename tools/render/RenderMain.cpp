@@ -1,9 +1,10 @@
 // vivera-render: renders a file (or the built-in demo) through Vivera's processor, prints a pitch trace and
 // writes the result with the latency compensated.
 #include "DemoSignal.h"
+#include "ParameterSetting.h"
 #include "PitchTrace.h"
-#include "engine/PluginProcessor.h"
 #include "RenderOptions.h"
+#include "engine/PluginProcessor.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_events/juce_events.h>
@@ -58,38 +59,9 @@ LoadedAudio readAudioFile(juce::AudioFormatManager& formats, const juce::File& f
 
 void applySetting(VezovevaDirADAudioProcessor& processor, const juce::String& id, const juce::String& text)
 {
-    auto* parameter = processor.parameters.getParameter(id);
-    if (parameter == nullptr)
-        throw RenderError{"unknown parameter ID \"" + id + "\""};
-    const auto& range = parameter->getNormalisableRange();
-
-    float plain = 0.0f;
-    const auto lower = text.trim().toLowerCase();
-    const bool numeric = lower.isNotEmpty() && lower.containsOnly("0123456789.-+e") &&
-                         juce::CharacterFunctions::isDigit(lower.getLastCharacter());
-    if (numeric)
-    {
-        plain = static_cast<float>(lower.getDoubleValue());
-    }
-    else if (auto* choice = dynamic_cast<juce::AudioParameterChoice*>(parameter);
-             choice != nullptr && choice->choices.contains(text.trim(), true))
-    {
-        plain = static_cast<float>(choice->choices.indexOf(text.trim(), true));
-    }
-    else if (dynamic_cast<juce::AudioParameterBool*>(parameter) != nullptr &&
-             (lower == "on" || lower == "off" || lower == "true" || lower == "false"))
-    {
-        plain = (lower == "on" || lower == "true") ? 1.0f : 0.0f;
-    }
-    else
-    {
-        throw RenderError{"value \"" + text + "\" is not valid for " + id};
-    }
-
-    if (!std::isfinite(plain) || plain < range.start || plain > range.end)
-        throw RenderError{"value " + text + " is out of range for " + id + " (" + juce::String(range.start) +
-                          " to " + juce::String(range.end) + ")"};
-    parameter->setValueNotifyingHost(parameter->convertTo0to1(plain));
+    const auto error = applyParameterSetting(processor, id, text);
+    if (error.isNotEmpty())
+        throw RenderError{error};
 }
 
 juce::File defaultOutputFor(const juce::File& input)

@@ -1,0 +1,79 @@
+// Cost of one editor timer tick plus a full repaint with the software renderer, at the default and the
+// largest window size, with audio running through the processor between ticks. The editor must keep up
+// with its 33 ms timer with plenty to spare: this is the figure that keeps the window fluid.
+#include "editor/PluginEditor.h"
+#include "engine/PluginProcessor.h"
+
+#include <benchmark/benchmark.h>
+#include <juce_events/juce_events.h>
+
+#include <cmath>
+
+namespace
+{
+constexpr double kRate = 48000.0;
+constexpr int kBlock = 512;
+
+void set(VezovevaDirADAudioProcessor& p, const juce::String& id, float plainValue)
+{
+    auto* parameter = p.parameters.getParameter(id);
+    parameter->setValueNotifyingHost(parameter->convertTo0to1(plainValue));
+}
+
+// Three blocks of a harmonic tone: about one timer period of audio, so pitch and levels are live.
+void runAudio(VezovevaDirADAudioProcessor& processor, juce::AudioBuffer<float>& buffer, double& phase)
+{
+    juce::MidiBuffer midi;
+    for (int block = 0; block < 3; ++block)
+    {
+        for (int i = 0; i < kBlock; ++i, phase += 2.0 * juce::MathConstants<double>::pi * 220.0 / kRate)
+        {
+            const auto x = static_cast<float>(0.3 * std::sin(phase) + 0.1 * std::sin(2.0 * phase));
+            buffer.setSample(0, i, x);
+            buffer.setSample(1, i, x);
+        }
+        processor.processBlock(buffer, midi);
+    }
+}
+
+void editorTick(benchmark::State& state)
+{
+    juce::ScopedJuceInitialiser_GUI gui;
+    VezovevaDirADAudioProcessor processor;
+    for (int n = 1; n <= 6; ++n)
+        set(processor, bandParameterId(n, BandParam::add), 1.0f);
+    set(processor, "b2_dyn", 1.0f);
+    processor.setRateAndBufferSizeDetails(kRate, kBlock);
+    processor.prepareToPlay(kRate, kBlock);
+
+    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
+    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
+    const auto width = static_cast<int>(state.range(0));
+    const auto height = static_cast<int>(state.range(1));
+    editor.setSize(width, height);
+    editor.selectBand(1); // dynamic: the panel is open
+
+    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
+    buffer.clear();
+    double phase = 0.0;
+    juce::Image image(juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
+    for (int warmUp = 0; warmUp < 20; ++warmUp)
+    {
+        runAudio(processor, buffer, phase);
+        editor.timerTick();
+    }
+
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        runAudio(processor, buffer, phase);
+        state.ResumeTiming();
+        editor.timerTick();
+        juce::Graphics g(image);
+        editor.paintEntireComponent(g, true);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(std::to_string(width) + " x " + std::to_string(height) + ", tick + full repaint");
+}
+BENCHMARK(editorTick)->Args({1240, 900})->Args({1900, 1400})->Unit(benchmark::kMillisecond)->UseRealTime();
+} // namespace

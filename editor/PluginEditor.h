@@ -1,0 +1,139 @@
+// The editor window: header, control row, graph with meter, strip row and the sliding dynamics panel. One
+// 33 ms timer pulls what the engine publishes into the widgets; every user action writes parameters
+// through change gestures, and every mouse press starts a new undo step.
+#pragma once
+
+#include "editor/EditorLayout.h"
+#include "editor/GraphComponent.h"
+#include "editor/controls/BandStrip.h"
+#include "editor/controls/DynPanel.h"
+#include "editor/controls/EqLookAndFeel.h"
+#include "editor/controls/HeaderButtons.h"
+#include "editor/controls/LevelDisplays.h"
+#include "editor/controls/Localisation.h"
+#include "editor/controls/Palette.h"
+#include "editor/controls/PitchReadout.h"
+#include "editor/controls/StripButtons.h"
+#include "engine/PluginProcessor.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <memory>
+
+class VezovevaDirADAudioProcessorEditor : public juce::AudioProcessorEditor, private juce::Timer
+{
+public:
+    explicit VezovevaDirADAudioProcessorEditor(VezovevaDirADAudioProcessor& processor);
+    ~VezovevaDirADAudioProcessorEditor() override;
+
+    void mouseDown(const juce::MouseEvent& event) override;
+    void paint(juce::Graphics& g) override;
+    bool keyPressed(const juce::KeyPress& key) override;
+    void resized() override;
+
+    // Band slots and selection.
+    void selectBand(int slot);
+    void addBandSlot();
+    void removeBandSlot(int slot);
+    void stepMultiplier(int slot, int direction);
+    int getSelectedBand() const noexcept { return selectedBand; }
+
+    void setTooltipsEnabled(bool on);
+    void refreshLanguageTexts();
+
+    // One tick of the 33 ms timer (public so tests and benchmarks can drive it without waiting).
+    void timerTick() { timerCallback(); }
+
+    // Writes a plain value inside one change gesture; an unknown ID does nothing.
+    void setParameterValue(const juce::String& id, float plainValue);
+
+    // What tests and tools look at.
+    struct Widgets;
+    Widgets widgets();
+    const EditorLayout& currentLayout() const noexcept { return layout; }
+    float getDynPanelOpen() const noexcept { return dynPanelOpen; }
+    bool hasTooltipWindow() const noexcept { return tooltipWindow != nullptr; }
+    bool hasEmblem() const noexcept { return emblem != nullptr; }
+
+private:
+    struct GlobalKnob
+    {
+        juce::Slider slider;
+        juce::Label caption;
+        std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> attachment;
+    };
+
+    void timerCallback() override;
+    void buildGlobalKnob(GlobalKnob& knob, const juce::String& caption, const juce::String& parameterId);
+    void layoutStrips();
+    void paintGroupCaption(juce::Graphics& g, const juce::Rectangle<int>& area, const juce::String& text);
+    void paintMonitorIcon(juce::Graphics& g);
+    void paintEmblem(juce::Graphics& g);
+    static void setTextIfChanged(juce::Button& button, const juce::String& text);
+
+    VezovevaDirADAudioProcessor& processor;
+
+    juce::TextButton undoButton{juce::String::fromUTF8("\xe2\x86\xb6")};
+    juce::TextButton redoButton{juce::String::fromUTF8("\xe2\x86\xb7")};
+    juce::TextButton presetButton;
+    juce::TextButton aboutButton{"i"};
+    TitleButton titleButton;
+    std::unique_ptr<juce::AlertWindow> aboutWindow;
+    juce::Rectangle<int> titleArea;
+    std::unique_ptr<juce::Drawable> emblem;
+    EqLookAndFeel lookAndFeel;
+    PitchReadout pitchReadout;
+    DetectorBar detectorBar;
+    MeterComponent levelMeter;
+    GraphComponent graph;
+    DynPanel dynPanel;
+    juce::TextButton outputButton, deltaButton{"DELTA"}, stereoButton{"ST"}, midButton{"MID"},
+        sideButton{"SIDE"};
+    juce::Rectangle<int> headerArea, monitorIconArea;
+    juce::Rectangle<int> detectorGroupArea, pitchGroupArea, outputGroupArea;
+    std::unique_ptr<LangTooltipWindow> tooltipWindow;
+    juce::TextButton languageButton;
+    BulbButton bulbButton;
+    AddSlotButton addSlotButton;
+    juce::Viewport stripViewport;
+    juce::Component stripContainer;
+    juce::Component dynContainer;
+    float dynPanelOpen = 0.0f;
+    std::array<std::unique_ptr<BandStrip>, kNumBands> bandStrips;
+    std::array<GlobalKnob, EditorLayout::knobCount> globalKnobs;
+    juce::TextButton bypassButton{"BYPASS"}, scPitchButton{"SC PITCH"}, autoBypassButton{"AUTO BYP"},
+        autoGainButton{"AUTO"}, clipButton{"CLIP"}, freeMoveButton{"FREE MOVE"}, lookaheadButton{"LOOKAHEAD"};
+    juce::TextButton slotAButton{"A"}, slotBButton{"B"}, copySlotButton{"A>B"};
+    PadlockButton padlockButton{Palette::gold};
+    std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment>, 8> buttonAttachments;
+    int selectedBand = 0;
+
+    EditorLayout layout;
+    TelemetrySnapshot telemetry;
+    juce::Image emblemImage; // the emblem rendered once per size: its paths are costly to fill every paint
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VezovevaDirADAudioProcessorEditor)
+};
+
+// The editor's widgets by name, for tests and the snapshot tool.
+struct VezovevaDirADAudioProcessorEditor::Widgets
+{
+    juce::TextButton &undo, &redo, &preset, &about, &language, &output, &delta, &stereo, &mid, &side, &bypass,
+        &scPitch, &autoBypass, &autoGain, &clip, &freeMove, &lookahead, &slotA, &slotB, &copySlot;
+    TitleButton& title;
+    BulbButton& bulb;
+    PadlockButton& padlock;
+    AddSlotButton& addSlot;
+    PitchReadout& pitchReadout;
+    DetectorBar& detectorBar;
+    MeterComponent& levelMeter;
+    GraphComponent& graph;
+    DynPanel& dynPanel;
+    juce::Component& dynContainer;
+    juce::Viewport& stripViewport;
+    juce::Component& stripContainer;
+    std::array<std::unique_ptr<BandStrip>, kNumBands>& strips;
+    std::array<juce::Slider*, EditorLayout::knobCount> knobs;
+    std::array<juce::Label*, EditorLayout::knobCount> knobCaptions;
+};
