@@ -77,10 +77,14 @@ SideReport runAudio(VezovevaDirADAudioProcessor& processor, const std::atomic<bo
 class EditorTick
 {
 public:
-    explicit EditorTick(VezovevaDirADAudioProcessor& p) : processor(p)
+    // The controls reach their parameters through the typed handles, as the editor's do.
+    explicit EditorTick(VezovevaDirADAudioProcessor& p)
+        : processor(p), dragged{processor.bandParameters(0).gain.parameter,
+                                processor.bandParameters(1).mult.parameter,
+                                processor.bandParameters(2).q.parameter,
+                                processor.globalParameters().mix.parameter,
+                                processor.globalParameters().out.parameter}
     {
-        for (const auto* id : {"b1_gain", "b2_mult", "b3_q", "mix", "out"})
-            dragged.push_back(processor.parameters.getParameter(id));
     }
 
     void run(SideReport& report)
@@ -119,7 +123,7 @@ public:
 
 private:
     VezovevaDirADAudioProcessor& processor;
-    std::vector<juce::RangedAudioParameter*> dragged;
+    std::vector<juce::AudioProcessorParameter*> dragged;
     std::array<float, Telemetry::kScopeSize> inputScope{}, outputScope{};
     std::mt19937 random{7};
     std::uniform_real_distribution<float> pickValue{0.0f, 1.0f};
