@@ -113,6 +113,8 @@ TEST(Processor, GenericEditorOpensAndCloses)
     VezovevaDirADAudioProcessor processor;
     std::unique_ptr<juce::AudioProcessorEditor> editor(processor.createEditorIfNeeded());
     ASSERT_NE(editor, nullptr);
+    // As a host does before it deletes the editor, so the processor no longer holds it as its active one.
+    processor.editorBeingDeleted(editor.get());
 }
 
 // Records each latency report a host would receive and whether it came on the message thread.

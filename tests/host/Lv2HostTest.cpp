@@ -204,7 +204,9 @@ protected:
 
 TEST_F(Lv2Host, DelaysAudioByTheLatencyItReports)
 {
-    EXPECT_EQ(std::string(lilv_node_as_string(lilv_plugin_get_name(plugin))), "Vivera");
+    LilvNode* name = lilv_plugin_get_name(plugin); // a copy, owned by the caller
+    EXPECT_EQ(std::string(lilv_node_as_string(name)), "Vivera");
+    lilv_node_free(name);
     instantiate();
     connectPorts();
     ASSERT_EQ(audioIn.size(), 4u); // main stereo and sidechain stereo
