@@ -260,6 +260,12 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
 
     emblem = createEmblem();
 
+    // Buttons and captions change only on a click, a hover or a new text: keep their pictures, so the
+    // window's repaints cost little.
+    for (auto* child : getChildren())
+        if (dynamic_cast<juce::Button*>(child) != nullptr || dynamic_cast<juce::Label*>(child) != nullptr)
+            child->setBufferedToImage(true);
+
     setResizeLimits(1240, 760, 1900, 1400);
     setSize(1240, 900);
     startTimer(kTimerIntervalMs);
@@ -438,6 +444,8 @@ void VezovevaDirADAudioProcessorEditor::buildGlobalKnob(GlobalKnob& knob, const 
     knob.caption.setJustificationType(juce::Justification::centred);
     knob.caption.setFont(boldFont(11.0f));
     knob.caption.setColour(juce::Label::textColourId, Palette::textDim);
+    // Knobs change only when their value does or the mouse passes over them: keep their picture.
+    slider.setBufferedToImage(true);
     addAndMakeVisible(slider);
     addAndMakeVisible(knob.caption);
     knob.attachment = std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment>(
