@@ -38,7 +38,6 @@ void runAudio(VezovevaDirADAudioProcessor& processor, juce::AudioBuffer<float>& 
 
 void editorTick(benchmark::State& state)
 {
-    juce::ScopedJuceInitialiser_GUI gui;
     VezovevaDirADAudioProcessor processor;
     for (int n = 1; n <= 6; ++n)
         set(processor, bandParameterId(n, BandParam::add), 1.0f);

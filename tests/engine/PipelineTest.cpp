@@ -2,6 +2,12 @@
 #include "support/ProcessorHarness.h"
 #include "support/Signals.h"
 
+#include "engine/parameters/BandSettings.h"
+
+#include "dsp/BandBank.h"
+#include "dsp/BandDesign.h"
+#include "dsp/BandDetector.h"
+
 #include <gtest/gtest.h>
 
 namespace
@@ -338,5 +344,169 @@ TEST_F(Pipeline, AllocatesNothingOnTheAudioThread)
     run(main, &sidechain, 512);
     countAllocations = false;
     EXPECT_EQ(allocation_counter::allocations.load(), 0);
+}
+
+// The bands' dynamics, designs and filters, re-computed band by band with the plain per-band and
+// per-sample forms (one detector run and one fresh design per band and sub-block, the bank one sample at a
+// time), from the frequencies the processor publishes after each 32-sample block.
+class BandReference
+{
+public:
+    explicit BandReference(const EngineParameters& p) : parameters(p) { vivera::dsp::resetBandBank(bank); }
+
+    void subBlock(const float* const* main, const float* const* sidechain, int n, double* left, double* right,
+                  const std::array<float, vivera::dsp::kNumBands>& frequency)
+    {
+        using namespace vivera::dsp;
+        BandBankRouting routing;
+        routing.pitchAvailable = true;
+        for (size_t k = 0; k < static_cast<size_t>(kNumBands); ++k)
+        {
+            const auto& band = parameters.bands[k];
+            routing.solo[k] = band.solo.isOn() && band.isProcessed();
+            routing.chan[k] = std::clamp(static_cast<int>(band.chan.get()), 0, 2);
+        }
+        routing.listenMode = anyBandSoloed(routing);
+        for (size_t k = 0; k < static_cast<size_t>(kNumBands); ++k)
+        {
+            const auto& band = parameters.bands[k];
+            bool active = false;
+            if (!band.isProcessed())
+                resetDetector(detectors[k]);
+            else
+            {
+                const auto dynamics = readDynamicsParameters(band);
+                const bool dynamic = isDynamicBand(dynamics);
+                double amount = 1.0;
+                if (frequency[k] > 0.0f && dynamic)
+                {
+                    const float* const* source = band.detsc.isOn() ? sidechain : main;
+                    amount = runDetector(detectors[k], detectorSettingsForBand(dynamics), source[0],
+                                         source[1], n, sidechainFrequencyHz(dynamics, frequency[k]), kRate);
+                }
+                else if (!dynamic)
+                    resetDetector(detectors[k]);
+                active = designBand(readFilterSettings(band, parameters.global), kRate, frequency[k],
+                                    band.solo.isOn(), amount, bank.cascades[k]);
+            }
+            setBandActive(bank, static_cast<int>(k), active);
+        }
+        for (int i = 0; i < n; ++i)
+            processBandBankSample(bank, routing, left[i], right[i]);
+    }
+
+private:
+    const EngineParameters& parameters;
+    vivera::dsp::BandBank bank;
+    std::array<vivera::dsp::BandDetector, vivera::dsp::kNumBands> detectors{};
+};
+
+TEST_F(Pipeline, BandsEqualTheirPerBandReferenceBitForBit)
+{
+    useLayout(juce::AudioChannelSet::stereo(), juce::AudioChannelSet::stereo());
+    set("lookahead", 0.0f);
+    set("auto_gain", 0.0f);
+    set("lock", 1.0f);
+    set("freq", 220.0f);
+    // type, slope, gain, mult, dyn, chan, detsc, det, dynmode, thresh: every detector mode, channel, blend
+    // and section layout, a band pushed out of range (its detector held), one removed, one disabled.
+    const struct
+    {
+        float type, slope, gain, mult, dyn, chan, detsc, det, dynmode, thresh;
+    } bandSettings[] = {
+        {0, 1, -6, 1, 1, 0, 0, 1, 0, -40},  {4, 5, 0, 0.5f, 1, 1, 0, 1, 0, -30},
+        {5, 3, 0, 20, 1, 2, 1, 1, 0, -35},  {6, 1, 5, 2, 0, 0, 0, 1, 0, -50},
+        {7, 1, -5, 8, 0, 1, 0, 1, 0, -20},  {8, 2, 4, 3, 0, 0, 0, 0, 0, -45},
+        {9, 1, -4, 4, 0, 2, 1, 1, 0, -60},  {3, 4, 0, 3, 1, 0, 0, 0, 0, -40},
+        {1, 2, 5, 1, 0, 0, 0, 1, 0, -30},   {2, 5, 4, 6, 0, 1, 0, 1, 0, -30},
+        {0, 1, 6, 200, 1, 0, 0, 1, 0, -30}, {4, 0, 0, 0.25f, 0, 2, 0, 1, 0, -30},
+        {5, 2, 0, 12, 1, 0, 1, 0, 0, -50},  {0, 4, -8, 5, 1, 0, 0, 1, 1, -20},
+        {0, 1, 6, 7, 1, 0, 0, 1, 0, -30},   {0, 1, 6, 9, 1, 0, 0, 1, 0, -30},
+    };
+    for (int n = 1; n <= 16; ++n)
+    {
+        const auto& b = bandSettings[n - 1];
+        const auto band = "b" + juce::String(n) + "_";
+        set(band + "add", n == 15 ? 0.0f : 1.0f);
+        set(band + "on", n == 16 ? 0.0f : 1.0f);
+        set(band + "type", b.type);
+        set(band + "slope", b.slope);
+        set(band + "gain", b.gain);
+        set(band + "mult", b.mult);
+        set(band + "dyn", b.dyn);
+        set(band + "chan", b.chan);
+        set(band + "detsc", b.detsc);
+        set(band + "det", b.det);
+        set(band + "dynmode", b.dynmode);
+        set(band + "thresh", b.thresh);
+    }
+    constexpr int kBlock = 32;
+    prepare(kRate, kBlock);
+
+    // A tone whose level swells and falls, with a different tone on each channel and on the sidechain.
+    constexpr int kLength = 24000;
+    juce::AudioBuffer<float> main(2, kLength), sidechain(2, kLength);
+    for (int i = 0; i < kLength; ++i)
+    {
+        const float swell = 0.5f + 0.45f * static_cast<float>(std::sin(2.0 * M_PI * 3.0 * i / kRate));
+        main.setSample(0, i, swell * harmonicTone(220.0, kRate, 0.6f)(i));
+        main.setSample(1, i, swell * harmonicTone(221.0, kRate, 0.4f)(i) + sine(3000.0, kRate, 0.1f)(i));
+        sidechain.setSample(0, i, (1.0f - swell) * harmonicTone(330.0, kRate, 0.5f)(i));
+        sidechain.setSample(1, i, swell * sine(5000.0, kRate, 0.3f)(i));
+    }
+
+    BandReference reference(processor.engineParameters());
+    float largestAmount = 0.0f;
+    juce::AudioBuffer<float> work(4, kBlock);
+    juce::MidiBuffer midi;
+    for (int start = 0; start + kBlock <= kLength; start += kBlock)
+    {
+        // Settings change on the way: listen mode, a gain, a band switched off and back, a new slope.
+        if (start == 8000)
+        {
+            set("b3_solo", 1.0f);
+            set("b14_solo", 1.0f);
+            set("b1_gain", -9.0f);
+        }
+        if (start == 12000)
+        {
+            set("b3_solo", 0.0f);
+            set("b14_solo", 0.0f);
+            set("b5_on", 0.0f);
+            set("b2_slope", 3.0f);
+        }
+        if (start == 16000)
+            set("b5_on", 1.0f);
+
+        for (int c = 0; c < 2; ++c)
+        {
+            work.copyFrom(c, 0, main, c, start, kBlock);
+            work.copyFrom(2 + c, 0, sidechain, c, start, kBlock);
+        }
+        processor.processBlock(work, midi);
+
+        std::array<float, vivera::dsp::kNumBands> frequency{};
+        for (size_t k = 0; k < frequency.size(); ++k)
+        {
+            frequency[k] = processor.telemetry.publishedBandFrequency[k].load();
+            largestAmount = std::max(largestAmount, processor.telemetry.bandDynamicAmount[k].load());
+        }
+        const float* mainIn[2] = {main.getReadPointer(0, start), main.getReadPointer(1, start)};
+        const float* sidechainIn[2] = {sidechain.getReadPointer(0, start),
+                                       sidechain.getReadPointer(1, start)};
+        double left[kBlock], right[kBlock];
+        for (int i = 0; i < kBlock; ++i)
+        {
+            left[i] = mainIn[0][i];
+            right[i] = mainIn[1][i];
+        }
+        reference.subBlock(mainIn, sidechainIn, kBlock, left, right, frequency);
+        for (int i = 0; i < kBlock; ++i)
+        {
+            ASSERT_EQ(work.getSample(0, i), static_cast<float>(left[i])) << "sample " << start + i;
+            ASSERT_EQ(work.getSample(1, i), static_cast<float>(right[i])) << "sample " << start + i;
+        }
+    }
+    EXPECT_GT(largestAmount, 0.5f); // the detectors did act
 }
 } // namespace
