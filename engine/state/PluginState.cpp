@@ -2,6 +2,7 @@
 #include "engine/state/PluginState.h"
 
 #include "engine/parameters/ParameterIds.h"
+#include "engine/state/FactoryPresets.h"
 #include "engine/state/Utf8Validation.h"
 
 #include <algorithm>
@@ -273,8 +274,7 @@ bool PluginState::loadPresetXml(const juce::XmlElement& xml, const juce::String&
 
 const std::vector<FactoryPreset>& PluginState::factoryPresets()
 {
-    static const std::vector<FactoryPreset> presets;
-    return presets;
+    return factoryPresetBank();
 }
 
 void PluginState::loadFactoryPreset(int index)
