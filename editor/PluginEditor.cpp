@@ -686,7 +686,7 @@ void VezovevaDirADAudioProcessorEditor::timerCallback()
         resized();
     }
     if (dynPanelOpen > 0.01f)
-        dynPanel.refresh();
+        dynPanel.refresh(telemetry);
 
     const auto& global = processor.globalParameters();
     const int signal = static_cast<int>(global.monSig.get());
