@@ -81,7 +81,6 @@ BENCHMARK(editorTick)->Args({1240, 900})->Args({1900, 1400})->Unit(benchmark::kM
 // under the panel's translucent body is the graph's own cost and is left out.
 void dynamicsPanelAndMeters(benchmark::State& state)
 {
-    juce::ScopedJuceInitialiser_GUI gui;
     VezovevaDirADAudioProcessor processor;
     set(processor, bandParameterId(1, BandParam::add), 1.0f);
     set(processor, "b1_dyn", 1.0f);
@@ -143,4 +142,46 @@ void dynamicsPanelAndMeters(benchmark::State& state)
     state.SetLabel("panel refresh + live rows, meter and detector bar repaint");
 }
 BENCHMARK(dynamicsPanelAndMeters)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The per-tick refresh of all 16 band strips alone (no painting), with every slot in use, a mix of types
+// and dynamic bands, and audio moving the published frequencies and dynamic amounts between ticks.
+void stripsRefresh(benchmark::State& state)
+{
+    VezovevaDirADAudioProcessor processor;
+    for (int n = 1; n <= kNumBands; ++n)
+    {
+        set(processor, bandParameterId(n, BandParam::add), 1.0f);
+        set(processor, bandParameterId(n, BandParam::type), static_cast<float>((n - 1) % 10));
+        set(processor, bandParameterId(n, BandParam::dyn), n % 3 == 0 ? 1.0f : 0.0f);
+        set(processor, bandParameterId(n, BandParam::freeze), n % 5 == 0 ? 1.0f : 0.0f);
+    }
+    processor.setRateAndBufferSizeDetails(kRate, kBlock);
+    processor.prepareToPlay(kRate, kBlock);
+
+    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
+    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
+    editor.setSize(1240, 900);
+    auto& strips = editor.widgets().strips;
+
+    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
+    buffer.clear();
+    double phase = 0.0;
+    for (int warmUp = 0; warmUp < 20; ++warmUp)
+    {
+        runAudio(processor, buffer, phase);
+        editor.timerTick();
+    }
+
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        runAudio(processor, buffer, phase);
+        state.ResumeTiming();
+        for (auto& strip : strips)
+            strip->refresh();
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel("16 strips, refresh only");
+}
+BENCHMARK(stripsRefresh)->Unit(benchmark::kMicrosecond)->UseRealTime();
 } // namespace

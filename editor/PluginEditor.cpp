@@ -118,14 +118,19 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
     addAndMakeVisible(graph);
     dynContainer.toFront(false);
     graph.onBandSelected = [this](int slot) { selectBand(slot); };
-    graph.onBandMenu = [](int) {};
+    graph.onBandMenu = [this](int slot)
+    {
+        const auto mouse = juce::Desktop::getMousePosition();
+        showBandMenu(slot, juce::PopupMenu::Options().withTargetScreenArea({mouse.x, mouse.y, 1, 1}));
+    };
 
     for (int slot = 0; slot < kNumBands; ++slot)
     {
         auto strip = std::make_unique<BandStrip>(slot, processor);
         strip->onSelect = [this](int s) { selectBand(s); };
         strip->onRemove = [this](int s) { removeBandSlot(s); };
-        strip->onMenu = [](int, juce::Component&) {};
+        strip->onMenu = [this](int s, juce::Component& anchor)
+        { showBandMenu(s, juce::PopupMenu::Options().withTargetComponent(&anchor)); };
         strip->setVisible(true);
         stripContainer.addChildComponent(*strip);
         bandStrips[static_cast<size_t>(slot)] = std::move(strip);
@@ -745,17 +750,18 @@ bool VezovevaDirADAudioProcessorEditor::keyPressed(const juce::KeyPress& key)
         }
     }
     const auto character = key.getTextCharacter();
+    int direction = 0;
     if (character == '+' || character == '=')
-    {
-        stepMultiplier(selectedBand, 1);
-        return true;
-    }
-    if (character == '-' || character == '_')
-    {
-        stepMultiplier(selectedBand, -1);
-        return true;
-    }
-    return false;
+        direction = 1;
+    else if (character == '-' || character == '_')
+        direction = -1;
+    else
+        return false;
+    // Each key press is its own undo step, even when pressed repeatedly without touching the mouse.
+    processor.beginNewUndoStep();
+    stepMultiplier(selectedBand, direction);
+    processor.beginNewUndoStep();
+    return true;
 }
 
 void VezovevaDirADAudioProcessorEditor::selectBand(int slot)
@@ -816,4 +822,50 @@ void VezovevaDirADAudioProcessorEditor::stepMultiplier(int slot, int direction)
         return;
     const float current = processor.bandParameters(slot).mult.get();
     setParameterValue(bandParameterId(slot + 1, BandParam::mult), stepMultiplierValue(current, direction));
+}
+
+void VezovevaDirADAudioProcessorEditor::showBandMenu(int slot, const juce::PopupMenu::Options& options)
+{
+    const int s = std::clamp(slot, 0, kNumBands - 1);
+    selectBand(s);
+
+    // The open menu owns its look and feel (declared first, so it outlives the menu): the host may close
+    // the editor, and with it the editor's look and feel, while the menu is still on screen.
+    struct OpenMenu
+    {
+        juce::SharedResourcePointer<EqLookAndFeel> lookAndFeel;
+        BandMenu band;
+    };
+    auto shown = std::make_shared<OpenMenu>();
+    shown->band = buildBandMenu(processor.bandParameters(s));
+    shown->band.menu.setLookAndFeel(&shown->lookAndFeel.get());
+    shown->band.menu.showMenuAsync(
+        options,
+        [editor = juce::Component::SafePointer<VezovevaDirADAudioProcessorEditor>(this), s, shown](int result)
+        {
+            // Dismissed, or the editor is gone: nothing is written.
+            if (editor != nullptr && result != 0)
+                editor->applyBandMenuChoice(s, shown->band, result);
+        });
+}
+
+void VezovevaDirADAudioProcessorEditor::applyBandMenuChoice(int slot, const BandMenu& menu, int itemId)
+{
+    const auto found = menu.actions.find(itemId);
+    if (slot < 0 || slot >= kNumBands || found == menu.actions.end())
+        return;
+    const auto& action = found->second;
+    if (action.kind == BandMenuAction::Kind::custom)
+    {
+        bandStrips[static_cast<size_t>(slot)]->editMultiplier();
+        return;
+    }
+
+    // Everything one choice writes lands in one undo transaction: flush what came before, write, flush.
+    processor.beginNewUndoStep();
+    if (action.kind == BandMenuAction::Kind::step)
+        stepMultiplier(slot, action.value > 0.0f ? 1 : -1);
+    for (const auto& [name, value] : bandMenuWrites(action, processor.bandParameters(slot)))
+        setParameterValue(bandParameterId(slot + 1, name), value);
+    processor.beginNewUndoStep();
 }

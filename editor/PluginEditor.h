@@ -6,6 +6,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/GraphComponent.h"
 #include "editor/PresetMenu.h"
+#include "editor/controls/BandMenu.h"
 #include "editor/controls/BandStrip.h"
 #include "editor/controls/DetectorBar.h"
 #include "editor/controls/DynPanel.h"
@@ -41,6 +42,11 @@ public:
     void removeBandSlot(int slot);
     void stepMultiplier(int slot, int direction);
     int getSelectedBand() const noexcept { return selectedBand; }
+
+    // The band menu: selects the slot, then shows its menu without blocking; a choice is one undo step.
+    void showBandMenu(int slot, const juce::PopupMenu::Options& options);
+    // What the menu does with a chosen item ID (public so tests can choose without a popup on screen).
+    void applyBandMenuChoice(int slot, const BandMenu& menu, int itemId);
 
     void setTooltipsEnabled(bool on);
     void refreshLanguageTexts();
