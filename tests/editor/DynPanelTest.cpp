@@ -181,7 +181,7 @@ TEST_F(DynPanelTest, ScFreqSnapsToStepsUnlessFree)
         EXPECT_EQ(panel().freeButton.getToggleState(), free);
         for (const auto& t : typed)
         {
-            typeInto(knob, t.text);
+            typeInto(knob, juce::String::fromUTF8(t.text));
             EXPECT_NEAR(f.get(detfreq), free ? t.free : t.snapped, 1.0e-4f)
                 << t.text << (free ? " free" : "");
         }
