@@ -38,7 +38,6 @@ void runAudio(VezovevaDirADAudioProcessor& processor, juce::AudioBuffer<float>& 
 
 void editorTick(benchmark::State& state)
 {
-    juce::ScopedJuceInitialiser_GUI gui;
     VezovevaDirADAudioProcessor processor;
     for (int n = 1; n <= 6; ++n)
         set(processor, bandParameterId(n, BandParam::add), 1.0f);
@@ -76,4 +75,121 @@ void editorTick(benchmark::State& state)
     state.SetLabel(std::to_string(width) + " x " + std::to_string(height) + ", tick + full repaint");
 }
 BENCHMARK(editorTick)->Args({1240, 900})->Args({1900, 1400})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The live part of a tick for the dynamics panel and the level displays: the panel's refresh, then what
+// each tick repaints of them (the panel's live rows, the whole meter and the whole detector bar). The graph
+// under the panel's translucent body is the graph's own cost and is left out.
+void dynamicsPanelAndMeters(benchmark::State& state)
+{
+    VezovevaDirADAudioProcessor processor;
+    set(processor, bandParameterId(1, BandParam::add), 1.0f);
+    set(processor, "b1_dyn", 1.0f);
+    set(processor, "b1_gain", 6.0f);
+    processor.setRateAndBufferSizeDetails(kRate, kBlock);
+    processor.prepareToPlay(kRate, kBlock);
+
+    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
+    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
+    editor.setSize(1240, 900);
+    editor.selectBand(0);
+    auto widgets = editor.widgets();
+    auto& panel = widgets.dynPanel;
+    auto& meter = widgets.levelMeter;
+    auto& bar = widgets.detectorBar;
+
+    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
+    buffer.clear();
+    double phase = 0.0;
+    for (int warmUp = 0; warmUp < 20; ++warmUp)
+    {
+        runAudio(processor, buffer, phase);
+        editor.timerTick();
+    }
+
+    juce::Image panelImage(juce::Image::ARGB, panel.getWidth(), panel.getHeight(), true,
+                           juce::SoftwareImageType());
+    juce::Image meterImage(juce::Image::ARGB, meter.getWidth(), meter.getHeight(), true,
+                           juce::SoftwareImageType());
+    juce::Image barImage(juce::Image::ARGB, bar.getWidth(), bar.getHeight(), true, juce::SoftwareImageType());
+    TelemetrySnapshot telemetry;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        runAudio(processor, buffer, phase);
+        processor.readTelemetry(telemetry);
+        meter.fastIn = telemetry.inputPeak;
+        meter.fastOut = telemetry.outputPeak;
+        meter.holdIn = telemetry.inputPeak;
+        meter.holdOut = telemetry.outputPeak;
+        state.ResumeTiming();
+
+        panel.refresh(telemetry);
+        {
+            juce::Graphics g(panelImage);
+            g.reduceClipRegion(panel.getDisplayArea());
+            panel.paintEntireComponent(g, true);
+        }
+        {
+            juce::Graphics g(meterImage);
+            meter.paintEntireComponent(g, true);
+        }
+        {
+            juce::Graphics g(barImage);
+            bar.paintEntireComponent(g, true);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel("panel refresh + live rows, meter and detector bar repaint");
+}
+BENCHMARK(dynamicsPanelAndMeters)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The per-tick refresh of all 16 band strips alone (no painting), with every slot in use and a mix of
+// types, frozen and dynamic bands. Worst case: every tick publishes a new frequency and a dynamic amount
+// that moves by more than the bar ignores for every band, so every strip rewrites its info line and asks
+// for a repaint. (Audio is run only before timing: pausing the timer around it per tick costs far more
+// than the refresh itself.)
+void stripsRefresh(benchmark::State& state)
+{
+    VezovevaDirADAudioProcessor processor;
+    for (int n = 1; n <= kNumBands; ++n)
+    {
+        set(processor, bandParameterId(n, BandParam::add), 1.0f);
+        set(processor, bandParameterId(n, BandParam::type), static_cast<float>((n - 1) % 10));
+        set(processor, bandParameterId(n, BandParam::dyn), n % 3 == 0 ? 1.0f : 0.0f);
+        set(processor, bandParameterId(n, BandParam::freeze), n % 5 == 0 ? 1.0f : 0.0f);
+    }
+    processor.setRateAndBufferSizeDetails(kRate, kBlock);
+    processor.prepareToPlay(kRate, kBlock);
+
+    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
+    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
+    editor.setSize(1240, 900);
+    auto& strips = editor.widgets().strips;
+
+    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
+    buffer.clear();
+    double phase = 0.0;
+    for (int warmUp = 0; warmUp < 20; ++warmUp)
+    {
+        runAudio(processor, buffer, phase);
+        editor.timerTick();
+    }
+
+    auto& telemetry = processor.telemetry;
+    int tick = 0;
+    for (auto _ : state)
+    {
+        const float wobble = static_cast<float>(++tick % 7);
+        for (size_t k = 0; k < static_cast<size_t>(kNumBands); ++k)
+        {
+            telemetry.publishedBandFrequency[k].store(220.0f * static_cast<float>(k + 1) + wobble);
+            telemetry.bandDynamicAmount[k].store(0.1f + 0.1f * wobble);
+        }
+        for (auto& strip : strips)
+            strip->refresh();
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel("16 strips, refresh only, everything shown changes");
+}
+BENCHMARK(stripsRefresh)->Unit(benchmark::kMicrosecond)->UseRealTime();
 } // namespace

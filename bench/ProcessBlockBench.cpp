@@ -78,7 +78,6 @@ void configure(VezovevaDirADAudioProcessor& p, Setting setting)
 
 void processBlockCost(benchmark::State& state, Setting setting)
 {
-    static juce::ScopedJuceInitialiser_GUI juce;
     const int block = static_cast<int>(state.range(0));
     VezovevaDirADAudioProcessor processor;
     configure(processor, setting);

@@ -4,6 +4,7 @@
 #include "dsp/CascadeBlock.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vivera::dsp
 {
@@ -22,18 +23,90 @@ void takeComponent(int chan, const double* left, const double* right, double* ou
         out[i] = chan == kChannelMid ? (left[i] + right[i]) / 2.0 : (left[i] - right[i]) / 2.0;
 }
 
+// A band whose sections can join its Stereo neighbours' into one chain: no dry/wet blend after it.
+bool joinsChain(const BandBank& bank, const BandBankRouting& routing, int band) noexcept
+{
+    return channelOf(routing, band) == kChannelStereo &&
+           !(bank.cascades[static_cast<size_t>(band)].wet < 1.0);
+}
+
+// Consecutive active Stereo bands without a blend, from `first`, whose sections fit one cascade, run as one
+// chain: every section still filters the whole sub-block in band and section order (bit for bit the same),
+// but short bands no longer wait on their own recursion alone; the pipelined kernel overlaps them. Returns
+// the band after the last one taken.
+int runJoinedStereoBands(BandBank& bank, const BandBankRouting& routing, int first, double* left,
+                         double* right, int n) noexcept
+{
+    BandCascade joined;
+    BandChannelState joinedL, joinedR;
+    int owner[kMaxSections], ownerSlot[kMaxSections];
+    int next = first;
+    for (; next < kNumBands; ++next)
+    {
+        const size_t k = static_cast<size_t>(next);
+        if (!bank.active[k])
+            continue;
+        const BandCascade& cascade = bank.cascades[k];
+        if (!joinsChain(bank, routing, next) || joined.sectionCount + cascade.sectionCount > kMaxSections)
+            break;
+        for (int i = 0; i < cascade.sectionCount; ++i)
+        {
+            const size_t from = static_cast<size_t>(i), to = static_cast<size_t>(joined.sectionCount);
+            joined.sections[to] = cascade.sections[from];
+            for (auto [state, joinedState] :
+                 {std::pair{&bank.states[k][0], &joinedL}, std::pair{&bank.states[k][1], &joinedR}})
+            {
+                joinedState->ic1[to] = state->ic1[from];
+                joinedState->ic2[to] = state->ic2[from];
+                joinedState->s[to] = state->s[from];
+            }
+            owner[to] = next;
+            ownerSlot[to] = i;
+            ++joined.sectionCount;
+        }
+    }
+    if (routing.mono)
+    {
+        runCascadeBlock(joined, joinedL, left, n);
+        std::copy(left, left + n, right);
+    }
+    else
+        runCascadeBlockStereo(joined, joinedL, joinedR, left, right, n);
+    for (int i = 0; i < joined.sectionCount; ++i)
+    {
+        const size_t from = static_cast<size_t>(i), to = static_cast<size_t>(ownerSlot[i]);
+        auto& states = bank.states[static_cast<size_t>(owner[i])];
+        for (auto [state, joinedState] : {std::pair{&states[0], &joinedL}, std::pair{&states[1], &joinedR}})
+        {
+            state->ic1[to] = joinedState->ic1[from];
+            state->ic2[to] = joinedState->ic2[from];
+            state->s[to] = joinedState->s[from];
+        }
+    }
+    return next;
+}
+
 // Normal mode: bands in series, each over the whole sub-block before the next.
 void runSerialBands(BandBank& bank, const BandBankRouting& routing, double* left, double* right,
                     int n) noexcept
 {
     double filtered[kSubBlockSize], component[kSubBlockSize];
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kNumBands;)
     {
         const size_t k = static_cast<size_t>(band);
         if (!bank.active[k])
+        {
+            ++band;
             continue;
+        }
         const BandCascade& cascade = bank.cascades[k];
         const int chan = channelOf(routing, band);
+        if (joinsChain(bank, routing, band) && band + 1 < kNumBands)
+        {
+            band = runJoinedStereoBands(bank, routing, band, left, right, n);
+            continue;
+        }
+        ++band;
         if (chan == kChannelStereo && routing.mono)
         {
             runCascadeBlock(cascade, bank.states[k][0], left, n);

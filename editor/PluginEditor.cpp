@@ -1,5 +1,6 @@
 #include "editor/PluginEditor.h"
 
+#include "editor/AboutWindow.h"
 #include "editor/Emblem.h"
 #include "editor/MultiplierSteps.h"
 #include "editor/controls/Palette.h"
@@ -117,14 +118,19 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
     addAndMakeVisible(graph);
     dynContainer.toFront(false);
     graph.onBandSelected = [this](int slot) { selectBand(slot); };
-    graph.onBandMenu = [](int) {};
+    graph.onBandMenu = [this](int slot)
+    {
+        const auto mouse = juce::Desktop::getMousePosition();
+        showBandMenu(slot, juce::PopupMenu::Options().withTargetScreenArea({mouse.x, mouse.y, 1, 1}));
+    };
 
     for (int slot = 0; slot < kNumBands; ++slot)
     {
         auto strip = std::make_unique<BandStrip>(slot, processor);
         strip->onSelect = [this](int s) { selectBand(s); };
         strip->onRemove = [this](int s) { removeBandSlot(s); };
-        strip->onMenu = [](int, juce::Component&) {};
+        strip->onMenu = [this](int s, juce::Component& anchor)
+        { showBandMenu(s, juce::PopupMenu::Options().withTargetComponent(&anchor)); };
         strip->setVisible(true);
         stripContainer.addChildComponent(*strip);
         bandStrips[static_cast<size_t>(slot)] = std::move(strip);
@@ -245,6 +251,12 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
     aboutButton.setTooltip(pair("Acerca de Vivera", "About Vivera"));
     undoButton.onClick = [this] { processor.undoManager.undo(); };
     redoButton.onClick = [this] { processor.undoManager.redo(); };
+    presetButton.onClick = [this] { showPresetMenu(); };
+    aboutButton.onClick = [this] { showAboutWindow(); };
+    titleButton.onClick = [this] { showAboutWindow(); };
+    saveDialog = [this](const juce::File& initialFile, std::function<void(const juce::File&)> onChosen)
+    { launchSystemSaveDialog(initialFile, std::move(onChosen)); };
+    folderOpener = [](const juce::File& folder) { folder.startAsProcess(); };
     for (auto* button : {&undoButton, &redoButton, &presetButton, &aboutButton})
         addAndMakeVisible(*button);
     titleButton.setMouseCursor(juce::MouseCursor::PointingHandCursor);
@@ -252,6 +264,12 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
     addMouseListener(this, true);
 
     emblem = createEmblem();
+
+    // Buttons and captions change only on a click, a hover or a new text: keep their pictures, so the
+    // window's repaints cost little.
+    for (auto* child : getChildren())
+        if (dynamic_cast<juce::Button*>(child) != nullptr || dynamic_cast<juce::Label*>(child) != nullptr)
+            child->setBufferedToImage(true);
 
     setResizeLimits(1240, 760, 1900, 1400);
     setSize(1240, 900);
@@ -261,7 +279,117 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
 VezovevaDirADAudioProcessorEditor::~VezovevaDirADAudioProcessorEditor()
 {
     stopTimer();
+    // An open save dialog goes with the editor and saves nothing; both windows use the look and feel.
+    presetChooser.reset();
+    aboutWindow.reset();
     setLookAndFeel(nullptr);
+}
+
+PresetMenuContents VezovevaDirADAudioProcessorEditor::makePresetMenu() const
+{
+    return buildPresetMenu(processor.factoryPresets(), findUserPresetFiles(processor.presetFolder()),
+                           processor.getPresetName());
+}
+
+void VezovevaDirADAudioProcessorEditor::showPresetMenu()
+{
+    auto contents = makePresetMenu();
+    juce::Component::SafePointer<VezovevaDirADAudioProcessorEditor> editor(this);
+    contents.menu.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&presetButton),
+                                [editor, actions = std::move(contents.actions)](int id)
+                                {
+                                    if (editor != nullptr)
+                                        editor->handlePresetMenuResult(id, actions);
+                                });
+}
+
+void VezovevaDirADAudioProcessorEditor::handlePresetMenuResult(int id,
+                                                               const std::map<int, PresetMenuAction>& actions)
+{
+    // 0 (dismissed), the placeholder and any ID the menu did not offer do nothing.
+    const auto found = actions.find(id);
+    if (found == actions.end())
+        return;
+    const auto& action = found->second;
+    switch (action.kind)
+    {
+    case PresetMenuAction::Kind::init:
+        processor.loadFactoryPreset(-1);
+        break;
+    case PresetMenuAction::Kind::factory:
+        processor.loadFactoryPreset(action.factoryIndex);
+        break;
+    case PresetMenuAction::Kind::user:
+        processor.loadPresetFile(action.file); // a file that no longer parses is ignored
+        break;
+    case PresetMenuAction::Kind::save:
+        startPresetSave();
+        break;
+    case PresetMenuAction::Kind::openFolder:
+        openPresetFolder();
+        break;
+    }
+}
+
+void VezovevaDirADAudioProcessorEditor::openPresetFolder()
+{
+    const auto folder = processor.presetFolder();
+    if (folder == juce::File())
+        return;
+    folder.createDirectory();
+    if (folder.isDirectory() && folderOpener)
+        folderOpener(folder);
+}
+
+void VezovevaDirADAudioProcessorEditor::startPresetSave()
+{
+    const auto folder = processor.presetFolder();
+    if (folder != juce::File())
+        folder.createDirectory();
+    const auto initialFile = folder != juce::File() ? folder.getChildFile("Preset.opreset") : juce::File();
+    juce::Component::SafePointer<VezovevaDirADAudioProcessorEditor> editor(this);
+    if (saveDialog)
+        saveDialog(initialFile,
+                   [editor](const juce::File& chosen)
+                   {
+                       // A dialog that outlives the editor saves nothing.
+                       if (editor != nullptr)
+                           editor->savePresetAs(chosen);
+                   });
+}
+
+void VezovevaDirADAudioProcessorEditor::launchSystemSaveDialog(
+    const juce::File& initialFile, std::function<void(const juce::File&)> onChosen)
+{
+    presetChooser =
+        std::make_unique<juce::FileChooser>(tr("Guardar preset", "Save preset"), initialFile, "*.opreset");
+    const int flags = juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles |
+                      juce::FileBrowserComponent::warnAboutOverwriting;
+    presetChooser->launchAsync(flags, [onChosen = std::move(onChosen)](const juce::FileChooser& chooser)
+                               { onChosen(chooser.getResult()); });
+}
+
+bool VezovevaDirADAudioProcessorEditor::savePresetAs(const juce::File& chosen)
+{
+    if (chosen == juce::File() || chosen.getFullPathName().isEmpty())
+        return false; // cancelled
+    return processor.savePresetFile(withPresetExtension(chosen));
+}
+
+void VezovevaDirADAudioProcessorEditor::showAboutWindow()
+{
+    aboutWindow.reset(); // the previous window goes first
+    aboutWindow = createAboutWindow(this, lookAndFeel);
+    // Closing only hides the window: it stays owned here until replaced or until the editor goes.
+    juce::Component::SafePointer<juce::AlertWindow> window(aboutWindow.get());
+    aboutWindow->enterModalState(true,
+                                 juce::ModalCallbackFunction::create(
+                                     [window](int)
+                                     {
+                                         if (window != nullptr)
+                                             window->setVisible(false);
+                                     }),
+                                 false);
 }
 
 VezovevaDirADAudioProcessorEditor::Widgets VezovevaDirADAudioProcessorEditor::widgets()
@@ -321,6 +449,8 @@ void VezovevaDirADAudioProcessorEditor::buildGlobalKnob(GlobalKnob& knob, const 
     knob.caption.setJustificationType(juce::Justification::centred);
     knob.caption.setFont(boldFont(11.0f));
     knob.caption.setColour(juce::Label::textColourId, Palette::textDim);
+    // Knobs change only when their value does or the mouse passes over them: keep their picture.
+    slider.setBufferedToImage(true);
     addAndMakeVisible(slider);
     addAndMakeVisible(knob.caption);
     knob.attachment = std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment>(
@@ -561,7 +691,7 @@ void VezovevaDirADAudioProcessorEditor::timerCallback()
         resized();
     }
     if (dynPanelOpen > 0.01f)
-        dynPanel.refresh();
+        dynPanel.refresh(telemetry);
 
     const auto& global = processor.globalParameters();
     const int signal = static_cast<int>(global.monSig.get());
@@ -620,17 +750,18 @@ bool VezovevaDirADAudioProcessorEditor::keyPressed(const juce::KeyPress& key)
         }
     }
     const auto character = key.getTextCharacter();
+    int direction = 0;
     if (character == '+' || character == '=')
-    {
-        stepMultiplier(selectedBand, 1);
-        return true;
-    }
-    if (character == '-' || character == '_')
-    {
-        stepMultiplier(selectedBand, -1);
-        return true;
-    }
-    return false;
+        direction = 1;
+    else if (character == '-' || character == '_')
+        direction = -1;
+    else
+        return false;
+    // Each key press is its own undo step, even when pressed repeatedly without touching the mouse.
+    processor.beginNewUndoStep();
+    stepMultiplier(selectedBand, direction);
+    processor.beginNewUndoStep();
+    return true;
 }
 
 void VezovevaDirADAudioProcessorEditor::selectBand(int slot)
@@ -691,4 +822,50 @@ void VezovevaDirADAudioProcessorEditor::stepMultiplier(int slot, int direction)
         return;
     const float current = processor.bandParameters(slot).mult.get();
     setParameterValue(bandParameterId(slot + 1, BandParam::mult), stepMultiplierValue(current, direction));
+}
+
+void VezovevaDirADAudioProcessorEditor::showBandMenu(int slot, const juce::PopupMenu::Options& options)
+{
+    const int s = std::clamp(slot, 0, kNumBands - 1);
+    selectBand(s);
+
+    // The open menu owns its look and feel (declared first, so it outlives the menu): the host may close
+    // the editor, and with it the editor's look and feel, while the menu is still on screen.
+    struct OpenMenu
+    {
+        juce::SharedResourcePointer<EqLookAndFeel> lookAndFeel;
+        BandMenu band;
+    };
+    auto shown = std::make_shared<OpenMenu>();
+    shown->band = buildBandMenu(processor.bandParameters(s));
+    shown->band.menu.setLookAndFeel(&shown->lookAndFeel.get());
+    shown->band.menu.showMenuAsync(
+        options,
+        [editor = juce::Component::SafePointer<VezovevaDirADAudioProcessorEditor>(this), s, shown](int result)
+        {
+            // Dismissed, or the editor is gone: nothing is written.
+            if (editor != nullptr && result != 0)
+                editor->applyBandMenuChoice(s, shown->band, result);
+        });
+}
+
+void VezovevaDirADAudioProcessorEditor::applyBandMenuChoice(int slot, const BandMenu& menu, int itemId)
+{
+    const auto found = menu.actions.find(itemId);
+    if (slot < 0 || slot >= kNumBands || found == menu.actions.end())
+        return;
+    const auto& action = found->second;
+    if (action.kind == BandMenuAction::Kind::custom)
+    {
+        bandStrips[static_cast<size_t>(slot)]->editMultiplier();
+        return;
+    }
+
+    // Everything one choice writes lands in one undo transaction: flush what came before, write, flush.
+    processor.beginNewUndoStep();
+    if (action.kind == BandMenuAction::Kind::step)
+        stepMultiplier(slot, action.value > 0.0f ? 1 : -1);
+    for (const auto& [name, value] : bandMenuWrites(action, processor.bandParameters(slot)))
+        setParameterValue(bandParameterId(slot + 1, name), value);
+    processor.beginNewUndoStep();
 }

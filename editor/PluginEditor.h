@@ -5,12 +5,15 @@
 
 #include "editor/EditorLayout.h"
 #include "editor/GraphComponent.h"
+#include "editor/PresetMenu.h"
+#include "editor/controls/BandMenu.h"
 #include "editor/controls/BandStrip.h"
+#include "editor/controls/DetectorBar.h"
 #include "editor/controls/DynPanel.h"
 #include "editor/controls/EqLookAndFeel.h"
 #include "editor/controls/HeaderButtons.h"
-#include "editor/controls/LevelDisplays.h"
 #include "editor/controls/Localisation.h"
+#include "editor/controls/MeterComponent.h"
 #include "editor/controls/Palette.h"
 #include "editor/controls/PitchReadout.h"
 #include "editor/controls/StripButtons.h"
@@ -19,6 +22,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class VezovevaDirADAudioProcessorEditor : public juce::AudioProcessorEditor, private juce::Timer
@@ -39,8 +43,34 @@ public:
     void stepMultiplier(int slot, int direction);
     int getSelectedBand() const noexcept { return selectedBand; }
 
+    // The band menu: selects the slot, then shows its menu without blocking; a choice is one undo step.
+    void showBandMenu(int slot, const juce::PopupMenu::Options& options);
+    // What the menu does with a chosen item ID (public so tests can choose without a popup on screen).
+    void applyBandMenuChoice(int slot, const BandMenu& menu, int itemId);
+
     void setTooltipsEnabled(bool on);
     void refreshLanguageTexts();
+
+    // The preset menu: shown asynchronously under the preset button; its result runs the item's action
+    // from the table captured when the menu was built (so a folder changed meanwhile does not matter).
+    void showPresetMenu();
+    PresetMenuContents makePresetMenu() const;
+    void handlePresetMenuResult(int id, const std::map<int, PresetMenuAction>& actions);
+
+    // Saving: `SaveDialog` asks for a file starting from `initialFile` and calls back with the choice (an
+    // empty file when cancelled), possibly after returning. The default shows the system's save dialog.
+    using SaveDialog =
+        std::function<void(const juce::File& initialFile, std::function<void(const juce::File&)> onChosen)>;
+    void setSaveDialog(SaveDialog dialog) { saveDialog = std::move(dialog); }
+    // What opens a folder in the system's file browser (replaced in tests, which must not launch one).
+    void setFolderOpener(std::function<void(const juce::File&)> opener) { folderOpener = std::move(opener); }
+    // Writes the preset to the dialog's choice, adding the extension; false (and nothing changed) when the
+    // choice is empty or the file cannot be written.
+    bool savePresetAs(const juce::File& chosen);
+
+    // The About window, replaced each time it is opened; it lives until replaced or until the editor goes.
+    void showAboutWindow();
+    juce::AlertWindow* getAboutWindow() const noexcept { return aboutWindow.get(); }
 
     // One tick of the 33 ms timer (public so tests and benchmarks can drive it without waiting).
     void timerTick() { timerCallback(); }
@@ -71,6 +101,10 @@ private:
     void paintMonitorIcon(juce::Graphics& g);
     void paintEmblem(juce::Graphics& g);
     static void setTextIfChanged(juce::Button& button, const juce::String& text);
+    void startPresetSave();
+    void openPresetFolder();
+    void launchSystemSaveDialog(const juce::File& initialFile,
+                                std::function<void(const juce::File&)> onChosen);
 
     VezovevaDirADAudioProcessor& processor;
 
@@ -80,6 +114,9 @@ private:
     juce::TextButton aboutButton{"i"};
     TitleButton titleButton;
     std::unique_ptr<juce::AlertWindow> aboutWindow;
+    std::unique_ptr<juce::FileChooser> presetChooser; // kept alive while its asynchronous dialog is open
+    SaveDialog saveDialog;
+    std::function<void(const juce::File&)> folderOpener;
     juce::Rectangle<int> titleArea;
     std::unique_ptr<juce::Drawable> emblem;
     EqLookAndFeel lookAndFeel;

@@ -6,15 +6,50 @@
 #include "engine/pipeline/BlockPipeline.h"
 
 #include <algorithm>
+#include <cmath>
+
+namespace
+{
+// The play head as the lookahead delay needs it. Loop points come in quarter notes: they are placed on the
+// sample timeline from this block's own position and tempo.
+TransportState readTransport(const juce::AudioPlayHead::PositionInfo& position, double sampleRate)
+{
+    TransportState transport;
+    transport.known = true;
+    transport.playing = position.getIsPlaying();
+    if (const auto time = position.getTimeInSamples())
+    {
+        transport.hasTime = true;
+        transport.timeInSamples = *time;
+    }
+    transport.looping = position.getIsLooping();
+    const auto loop = position.getLoopPoints();
+    const auto ppq = position.getPpqPosition();
+    const auto bpm = position.getBpm();
+    if (transport.looping && transport.hasTime && loop && ppq && bpm && *bpm > 0.0 && sampleRate > 0.0)
+    {
+        const double samplesPerQuarter = 60.0 / *bpm * sampleRate;
+        const double offset = (loop->ppqStart - *ppq) * samplesPerQuarter;
+        if (std::isfinite(offset) && std::abs(offset) < 1.0e15)
+        {
+            transport.hasLoopStart = true;
+            transport.loopStartInSamples =
+                transport.timeInSamples + static_cast<int64_t>(std::llround(offset));
+        }
+    }
+    return transport;
+}
+} // namespace
 
 VezovevaDirADAudioProcessor::VezovevaDirADAudioProcessor()
     : juce::AudioProcessor(BusesProperties()
                                .withInput("Input", juce::AudioChannelSet::stereo(), true)
                                .withInput("Sidechain", juce::AudioChannelSet::stereo(), false)
                                .withOutput("Output", juce::AudioChannelSet::stereo(), true)),
-      parameters(*this, &undoManager, "STATE", createParameterLayout()),
-      handles(bindEngineParameters(parameters)), state(*this, parameters, undoManager),
-      pipeline(std::make_unique<BlockPipeline>(handles, telemetry))
+      // The tree keeps no undo record of its own: the state layer records the user's edits (not the host's
+      // automation) into undoManager.
+      parameters(*this, nullptr, "STATE", createParameterLayout()), handles(bindEngineParameters(parameters)),
+      state(*this, parameters, undoManager), pipeline(std::make_unique<BlockPipeline>(handles, telemetry))
 {
 }
 
@@ -28,8 +63,8 @@ const juce::String VezovevaDirADAudioProcessor::getName() const
 void VezovevaDirADAudioProcessor::prepareToPlay(double newSampleRate, int maximumBlockSize)
 {
     pipeline->prepare(newSampleRate, maximumBlockSize);
-    if (getLatencySamples() != pipeline->latencySamples())
-        setLatencySamples(pipeline->latencySamples());
+    latencyReporter.request(pipeline->latencySamples());
+    latencyReporter.reportPending();
 }
 
 void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
@@ -52,23 +87,11 @@ void VezovevaDirADAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer,
 
     TransportState transport;
     if (auto* hostPlayHead = getPlayHead())
-    {
         if (const auto position = hostPlayHead->getPosition())
-        {
-            transport.known = true;
-            transport.playing = position->getIsPlaying();
-            if (const auto time = position->getTimeInSamples())
-            {
-                transport.hasTime = true;
-                transport.timeInSamples = *time;
-            }
-        }
-    }
+            transport = readTransport(*position, telemetry.sampleRate.load());
 
     pipeline->process(buffer, channels, transport);
-
-    if (getLatencySamples() != pipeline->latencySamples())
-        setLatencySamples(pipeline->latencySamples());
+    latencyReporter.request(pipeline->latencySamples());
 }
 
 bool VezovevaDirADAudioProcessor::designBand(int bandIndex, double frequencyHz, bool solo, double amount,

@@ -2,6 +2,7 @@
 // reaches the engine (parameter handles, the telemetry snapshot, band curves, state operations).
 #pragma once
 
+#include "engine/LatencyReporter.h"
 #include "engine/parameters/EngineParameters.h"
 #include "engine/parameters/ParameterIds.h"
 #include "engine/state/PluginState.h"
@@ -101,6 +102,8 @@ private:
     EngineParameters handles;
     PluginState state;
     std::unique_ptr<BlockPipeline> pipeline;
+    // Last, so its timer stops before anything it reports on goes away.
+    LatencyReporter latencyReporter{*this};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VezovevaDirADAudioProcessor)
 };

@@ -92,6 +92,8 @@ void BlockPipeline::resetRamps()
 void BlockPipeline::resetBands() noexcept
 {
     vivera::dsp::resetBandBank(bands);
+    for (auto& cache : designCache)
+        cache.valid = false;
     for (auto& detector : detectors)
         vivera::dsp::resetDetector(detector);
 }
@@ -137,13 +139,29 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
     const bool autoBypass = vivera::dsp::isAutoBypassed(follower, global.autoByp.isOn(), lock, sampleRate);
     bypassRamp.setTargetValue(bypassOn || autoBypass ? 1.0f : 0.0f);
 
+    // The main channels, then the sidechain channels, each with its own ring.
     static constexpr int kMainRings[2] = {LookaheadDelay::kMainRing, LookaheadDelay::kMainRing + 1};
     static constexpr int kSidechainRings[2] = {LookaheadDelay::kSidechainRing,
                                                LookaheadDelay::kSidechainRing + 1};
+    float* delayed[4] = {};
+    int rings[4] = {};
+    int delayedCount = 0;
+    for (int c = 0; c < signals.mainCount; ++c, ++delayedCount)
+    {
+        delayed[delayedCount] = signals.main[c];
+        rings[delayedCount] = kMainRings[c];
+    }
+    for (int c = 0; c < signals.sidechainCount; ++c, ++delayedCount)
+    {
+        delayed[delayedCount] = signals.sidechain[c];
+        rings[delayedCount] = kSidechainRings[c];
+    }
 
     if (bypassOn && !bypassRamp.isSmoothing())
     {
-        delay.process(signals.main, kMainRings, signals.mainCount, n, latency > 0);
+        // The sidechain rings run on too, so band detectors never hear stale sidechain when bypass is
+        // released.
+        delay.process(delayed, rings, delayedCount, n, latency > 0);
         resetBands();
         telemetry.publishBypassedBands();
         telemetry.meterOutput(buffer, signals.mainCount, scopeBlockStart);
@@ -184,19 +202,6 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
         {
             juce::FloatVectorOperations::copy(detectorCopy.getWritePointer(c), detectorChannels[c], n);
             detectorChannels[c] = detectorCopy.getReadPointer(c);
-        }
-        float* delayed[4] = {};
-        int rings[4] = {};
-        int delayedCount = 0;
-        for (int c = 0; c < signals.mainCount; ++c, ++delayedCount)
-        {
-            delayed[delayedCount] = signals.main[c];
-            rings[delayedCount] = kMainRings[c];
-        }
-        for (int c = 0; c < signals.sidechainCount; ++c, ++delayedCount)
-        {
-            delayed[delayedCount] = signals.sidechain[c];
-            rings[delayedCount] = kSidechainRings[c];
         }
         delay.process(delayed, rings, delayedCount, n, latency > 0);
     }
@@ -246,8 +251,7 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
         sub.pitchAvailable = vivera::dsp::isPitchAvailable(follower, lock);
         routing.pitchAvailable = sub.pitchAvailable;
 
-        for (int k = 0; k < kNumBands; ++k)
-            updateBand(k, sub, signals, routing);
+        updateBands(sub, signals, routing);
 
         renderSubBlock(sub, signals, routing, output);
     }
@@ -265,61 +269,89 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
     telemetry.meterOutput(buffer, signals.mainCount, scopeBlockStart);
 }
 
-void BlockPipeline::updateBand(int k, const SubBlock& sub, const BlockSignals& signals,
-                               vivera::dsp::BandBankRouting& routing) noexcept
+void BlockPipeline::updateBands(const SubBlock& sub, const BlockSignals& signals,
+                                vivera::dsp::BandBankRouting& routing) noexcept
 {
-    const auto index = static_cast<size_t>(k);
-    const auto& band = parameters.bands[index];
-    auto& detector = detectors[index];
-    const bool added = band.add.isOn();
-    const bool enabled = band.on.isOn();
-    routing.chan[index] = std::clamp(static_cast<int>(band.chan.get()), 0, 2);
+    // First every band's frequency and detector decision, then all detectors of the sub-block in one run
+    // (their sidechain filters share vector registers), then the designs. A band's detector depends only on
+    // its own inputs and its design only on its own amount, so the order across bands changes nothing.
+    std::array<vivera::dsp::DetectorSettings, kNumBands> detectorSettings;
+    std::array<vivera::dsp::DetectorJob, kNumBands> jobs;
+    std::array<int, kNumBands> jobBand{};
+    std::array<double, kNumBands> amount{};
+    std::array<bool, kNumBands> considered{};
+    int jobCount = 0;
 
-    vivera::dsp::BandPitchInput pitchInput;
-    pitchInput.added = added;
-    pitchInput.enabled = enabled;
-    pitchInput.freeze = band.freeze.isOn();
-    pitchInput.multiplier = band.mult.get();
-    // Also latches freeze (capturing the pitch only while the band is in use).
-    const float frequency = vivera::dsp::bandFrequency(follower, k, pitchInput, sub.lock, sampleRate);
-    lastBandFrequency[index] = frequency;
+    for (int k = 0; k < kNumBands; ++k)
+    {
+        const auto index = static_cast<size_t>(k);
+        const auto& band = parameters.bands[index];
+        auto& detector = detectors[index];
+        const bool added = band.add.isOn();
+        const bool enabled = band.on.isOn();
+        routing.chan[index] = std::clamp(static_cast<int>(band.chan.get()), 0, 2);
 
-    bool active = false;
-    if (!sub.pitchAvailable || !added || !enabled)
-    {
-        vivera::dsp::resetDetector(detector);
-    }
-    else
-    {
+        vivera::dsp::BandPitchInput pitchInput;
+        pitchInput.added = added;
+        pitchInput.enabled = enabled;
+        pitchInput.freeze = band.freeze.isOn();
+        pitchInput.multiplier = band.mult.get();
+        // Also latches freeze (capturing the pitch only while the band is in use).
+        const float frequency = vivera::dsp::bandFrequency(follower, k, pitchInput, sub.lock, sampleRate);
+        lastBandFrequency[index] = frequency;
+        amount[index] = 1.0;
+        considered[index] = sub.pitchAvailable && added && enabled;
+        if (!considered[index])
+        {
+            vivera::dsp::resetDetector(detector);
+            continue;
+        }
         const auto dynamics = readDynamicsParameters(band);
         const bool dynamicNeeded = vivera::dsp::isDynamicBand(dynamics);
-        double amount = 1.0;
-        if (frequency <= 0.0f)
-        {
-            if (!dynamicNeeded)
-                vivera::dsp::resetDetector(detector);
-        }
-        else if (dynamicNeeded)
+        if (frequency > 0.0f && dynamicNeeded)
         {
             const bool external = band.detsc.isOn() && signals.sidechainCount >= 1;
             const float* const* source = external ? signals.sidechain : signals.main;
             const int sourceCount = external ? signals.sidechainCount : signals.mainCount;
-            const float* in0 = source[0] + sub.offset;
-            const float* in1 = (sourceCount > 1 ? source[1] : source[0]) + sub.offset;
-            amount = vivera::dsp::runDetector(
-                detector, vivera::dsp::detectorSettingsForBand(dynamics), in0, in1, sub.length,
-                vivera::dsp::sidechainFrequencyHz(dynamics, frequency), sampleRate);
-            blockAmount[index] = static_cast<float>(amount);
-            blockLevel[index] = static_cast<float>(detector.levelDb);
+            detectorSettings[index] = vivera::dsp::detectorSettingsForBand(dynamics);
+            auto& job = jobs[static_cast<size_t>(jobCount)];
+            job.detector = &detector;
+            job.settings = &detectorSettings[index];
+            job.ch0 = source[0] + sub.offset;
+            job.ch1 = (sourceCount > 1 ? source[1] : source[0]) + sub.offset;
+            job.scFrequencyHz = vivera::dsp::sidechainFrequencyHz(dynamics, frequency);
+            jobBand[static_cast<size_t>(jobCount)] = k;
+            ++jobCount;
         }
-        else
+        else if (!dynamicNeeded)
         {
+            // A dynamic band whose frequency is out of range keeps its detector state.
             vivera::dsp::resetDetector(detector);
         }
-        active = vivera::dsp::designBand(readFilterSettings(band, parameters.global), sampleRate, frequency,
-                                         band.solo.isOn(), amount, bands.cascades[index]);
     }
-    vivera::dsp::setBandActive(bands, k, active);
+
+    vivera::dsp::runDetectors(jobs.data(), jobCount, sub.length, sampleRate);
+    for (size_t j = 0; j < static_cast<size_t>(jobCount); ++j)
+    {
+        const auto index = static_cast<size_t>(jobBand[j]);
+        amount[index] = jobs[j].amount;
+        blockAmount[index] = static_cast<float>(jobs[j].amount);
+        blockLevel[index] = static_cast<float>(detectors[index].levelDb);
+    }
+
+    for (int k = 0; k < kNumBands; ++k)
+    {
+        const auto index = static_cast<size_t>(k);
+        bool active = false;
+        if (considered[index])
+        {
+            const auto& band = parameters.bands[index];
+            active = vivera::dsp::designBandCached(
+                designCache[index], readFilterSettings(band, parameters.global), sampleRate,
+                lastBandFrequency[index], band.solo.isOn(), amount[index], bands.cascades[index]);
+        }
+        vivera::dsp::setBandActive(bands, k, active);
+    }
 }
 
 void BlockPipeline::renderSubBlock(const SubBlock& sub, const BlockSignals& signals,

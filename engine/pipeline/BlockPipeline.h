@@ -80,8 +80,8 @@ private:
     void resetRamps();
     void resetBands() noexcept;
     void publishFrozenPitches() noexcept;
-    void updateBand(int k, const SubBlock& sub, const BlockSignals& signals,
-                    vivera::dsp::BandBankRouting& routing) noexcept;
+    void updateBands(const SubBlock& sub, const BlockSignals& signals,
+                     vivera::dsp::BandBankRouting& routing) noexcept;
     void renderSubBlock(const SubBlock& sub, const BlockSignals& signals,
                         const vivera::dsp::BandBankRouting& routing, const OutputSettings& output) noexcept;
 
@@ -98,6 +98,7 @@ private:
 
     // Bands: cascades, channel states and active flags, and one level detector each.
     vivera::dsp::BandBank bands;
+    std::array<vivera::dsp::BandDesignCache, vivera::dsp::kNumBands> designCache{}; // of bands.cascades
     std::array<vivera::dsp::BandDetector, vivera::dsp::kNumBands> detectors{};
     std::array<float, vivera::dsp::kNumBands> lastBandFrequency{};
     std::array<float, vivera::dsp::kNumBands> blockAmount{};

@@ -44,13 +44,15 @@ void LookaheadDelay::followTransport(const TransportState& transport, int n) noe
     const bool playing = transport.playing;
     const bool jumped = playing && wasPlaying && transport.hasTime && expectedNextSample >= 0 &&
                         std::abs(transport.timeInSamples - expectedNextSample) > n;
+    const bool wrappedToLoopStart = jumped && transport.looping && transport.hasLoopStart &&
+                                    std::abs(transport.timeInSamples - transport.loopStartInSamples) <= n;
     if (playing && !wasPlaying)
     {
         clearRing();
         fade = 0.0f;
         fadeOutPending = false;
     }
-    else if (playing != wasPlaying || jumped)
+    else if (playing != wasPlaying || (jumped && !wrappedToLoopStart))
     {
         fadeOutPending = true;
     }

@@ -13,6 +13,10 @@ struct TransportState
     bool playing = false;
     bool hasTime = false;
     int64_t timeInSamples = 0;
+    // Cycle playback: the loop's start on the same timeline, when the host reports a loop it can place.
+    bool looping = false;
+    bool hasLoopStart = false;
+    int64_t loopStartInSamples = 0;
 };
 
 class LookaheadDelay
@@ -26,7 +30,9 @@ public:
 
     int lookaheadSamples() const noexcept { return length; }
 
-    // Fades the delayed signal out on a stop or a jump, and starts from silence when playback starts.
+    // Fades the delayed signal out on a stop or a jump, and starts from silence when playback starts. A
+    // loop's wrap back to its start is no jump: the delay line still holds the end of the loop, which the
+    // host's delay compensation expects to hear.
     void followTransport(const TransportState& transport, int n) noexcept;
 
     // Delays `count` channels in place; channel c uses ring channel ringIndices[c]. `delayed` chooses

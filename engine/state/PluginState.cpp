@@ -2,6 +2,7 @@
 #include "engine/state/PluginState.h"
 
 #include "engine/parameters/ParameterIds.h"
+#include "engine/state/FactoryPresets.h"
 #include "engine/state/Utf8Validation.h"
 
 #include <algorithm>
@@ -90,7 +91,7 @@ std::unique_ptr<juce::XmlElement> parseStoredXml(const char* text, size_t size)
 
 PluginState::PluginState(juce::AudioProcessor& owner, juce::AudioProcessorValueTreeState& state,
                          juce::UndoManager& undo)
-    : processor(owner), parameters(state), undoManager(undo)
+    : processor(owner), parameters(state), undoManager(undo), history(owner, undo)
 {
     otherSlotState = parameters.copyState();
 }
@@ -152,7 +153,8 @@ void PluginState::readStateBlob(const void* data, int sizeInBytes)
         bytes + 8, std::min(static_cast<size_t>(length), static_cast<size_t>(sizeInBytes - 8)));
     if (xml == nullptr || !xml->hasTagName(parameters.state.getType()))
         return;
-    parameters.replaceState(completeState(juce::ValueTree::fromXml(*xml)));
+    const auto restored = completeState(juce::ValueTree::fromXml(*xml));
+    replaceWholeState(restored);
 }
 
 juce::ValueTree PluginState::completeState(juce::ValueTree tree) const
@@ -266,16 +268,13 @@ bool PluginState::loadPresetXml(const juce::XmlElement& xml, const juce::String&
         if (child.isValid())
             setParameterFromPlainValue(*parameter, static_cast<float>(child.getProperty(kValue)));
     }
-    // Records the changes now, inside this load's undo transaction.
-    parameters.copyState();
     setPresetName(presetName);
     return true;
 }
 
 const std::vector<FactoryPreset>& PluginState::factoryPresets()
 {
-    static const std::vector<FactoryPreset> presets;
-    return presets;
+    return factoryPresetBank();
 }
 
 void PluginState::loadFactoryPreset(int index)
@@ -298,7 +297,6 @@ void PluginState::loadFactoryPreset(int index)
                 setParameterFromPlainValue(*parameter, value);
         name = preset.englishName;
     }
-    parameters.copyState();
     setPresetName(name);
 }
 
@@ -310,9 +308,34 @@ void PluginState::copyToOtherSlot()
 void PluginState::switchSlot()
 {
     auto current = copyCurrentState();
-    parameters.replaceState(otherSlotState);
+    replaceWholeState(otherSlotState);
     otherSlotState = current;
     activeSlot = 1 - activeSlot;
+}
+
+void PluginState::replaceWholeState(const juce::ValueTree& tree)
+{
+    history.replaceWholeState(
+        [&]
+        {
+            parameters.replaceState(tree);
+            // The parameter state skips a parameter whose snapped value is unchanged, but an on/off switch
+            // keeps the raw number a host wrote (0.38 reads as off): set every parameter to exactly the
+            // value restored, so a host reads back what the state holds.
+            for (auto* processorParameter : processor.getParameters())
+            {
+                auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
+                if (parameter == nullptr)
+                    continue;
+                const auto child = tree.getChildWithProperty(kId, parameter->getParameterID());
+                float plain = 0.0f;
+                if (!child.isValid() || !readFiniteNumber(child.getProperty(kValue), plain))
+                    continue;
+                const float exact = parameter->convertTo0to1(plain);
+                if (parameter->getValue() != exact)
+                    parameter->setValueNotifyingHost(exact);
+            }
+        });
 }
 
 void PluginState::setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue)

@@ -2,6 +2,8 @@
 // and the A/B slots, each load one undo step. Message thread only.
 #pragma once
 
+#include "engine/state/EditHistory.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <utility>
@@ -52,6 +54,7 @@ public:
 
 private:
     juce::ValueTree copyCurrentState();
+    void replaceWholeState(const juce::ValueTree& tree);
     void setPresetName(const juce::String& name);
     void setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue);
     static bool isKeptAcrossPresetLoads(const juce::String& parameterId);
@@ -59,6 +62,7 @@ private:
     juce::AudioProcessor& processor;
     juce::AudioProcessorValueTreeState& parameters;
     juce::UndoManager& undoManager;
+    EditHistory history;
 
     // A/B settings: the parameter state of the slot not currently shown.
     juce::ValueTree otherSlotState;

@@ -238,5 +238,61 @@ TEST(BandBank, BlockFormIsBitIdenticalToPerSampleForm)
     }
 }
 
+// Runs of Stereo bands without a blend go through the block kernels as one chain; a run is cut by a band in
+// Mid or Side, a blending band or a full cascade, and inactive bands inside it are passed over.
+TEST(BandBank, JoinedStereoBandsStayBitIdenticalToPerSampleForm)
+{
+    const struct
+    {
+        const char* what;
+        bool mono;
+        int slope;    // -1: mixed slopes
+        int cutEvery; // every cutEvery-th band is Side or blends (0: none)
+    } cases[] = {
+        {"sixteen single-section bells", false, 1, 0},
+        {"mixed slopes", false, -1, 0},
+        {"mixed slopes on a mono bus", true, -1, 0},
+        {"runs cut by Side bands and blends", false, -1, 3},
+        {"one-pole and three-section bands", false, 2, 5},
+    };
+    for (const auto& c : cases)
+    {
+        BandBank perSample, block;
+        BandBankRouting routing;
+        routing.pitchAvailable = true;
+        routing.mono = c.mono;
+        const int total = 500;
+        const Stereo input = noise(total, 77);
+        Stereo a = input, b = input;
+        int offset = 0;
+        double pitch = 90.0;
+        for (int round = 0; offset < total; ++round)
+        {
+            const int m = std::min(round % 3 == 0 ? 32 : 17 + round % 11, total - offset);
+            for (int k = 0; k < kNumBands; ++k)
+            {
+                const bool cut = c.cutEvery > 0 && k % c.cutEvery == c.cutEvery - 1;
+                const float type = cut && k % 2 == 0 ? 4.0f : static_cast<float>(k % 3); // HP blends below
+                const float slope = c.slope >= 0 ? static_cast<float>(c.slope) : static_cast<float>(k % 6);
+                const int chan = cut && k % 2 == 1 ? kChannelSide : kChannelStereo;
+                const double f = (k + round) % 7 == 6 ? 0.0 : pitch * (1 + k); // some bands drop out
+                const double valid = f <= 0.49 * kFs ? f : 0.0;
+                for (BandBank* bank : {&perSample, &block})
+                    setBand(*bank, routing, k, type, slope, k % 2 == 0 ? 5.0f : -4.0f, valid, chan, false,
+                            cut ? 0.6 : 1.0);
+            }
+            for (int i = offset; i < offset + m; ++i)
+                processBandBankSample(perSample, routing, a.left[static_cast<size_t>(i)],
+                                      a.right[static_cast<size_t>(i)]);
+            processBandBank(block, routing, b.left.data() + offset, b.right.data() + offset, m);
+            offset += m;
+            pitch *= 1.02;
+        }
+        EXPECT_EQ(std::memcmp(a.left.data(), b.left.data(), sizeof(double) * total), 0) << c.what;
+        EXPECT_EQ(std::memcmp(a.right.data(), b.right.data(), sizeof(double) * total), 0) << c.what;
+        EXPECT_EQ(std::memcmp(&perSample.states, &block.states, sizeof(perSample.states)), 0) << c.what;
+    }
+}
+
 } // namespace
 } // namespace vivera::dsp

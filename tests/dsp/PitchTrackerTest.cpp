@@ -383,8 +383,11 @@ TEST(PitchTrackerMotion, ReadsANoteChangeFromTheNewestSamples)
     const double changeSeconds = 0.5;
     for (double fs : {44100.0, 48000.0, 96000.0, 16000.0})
     {
-        for (const auto& [from, to] : changes)
+        for (const auto& change : changes)
         {
+            // Plain variables, not structured bindings: C++17 lets a lambda capture only the former.
+            const double from = change.first;
+            const double to = change.second;
             auto& tracker = preparedTracker(fs);
             const double hopSeconds = PitchTracker::kHop / tracker.decimatedRate;
             const auto analyses = runTracker(

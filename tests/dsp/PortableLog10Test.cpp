@@ -90,6 +90,8 @@ TEST(PortableLog10, EveryKernelPathGivesTheScalarBits)
         {
             std::vector<double> out(static_cast<size_t>(n), 99.0);
             portableLog10Block(input.data(), out.data(), n);
+            if (n == 0) // an empty vector's data() may be null, which memcmp must never be given
+                continue;
             ASSERT_EQ(std::memcmp(out.data(), expected.data(), sizeof(double) * static_cast<size_t>(n)), 0)
                 << simdLevelName(level) << " n " << n;
         }

@@ -206,6 +206,7 @@ TEST(EditorWindow, EditorIsDestroyedBeforeTheProcessor)
         std::unique_ptr<juce::AudioProcessorEditor> editor(processor->createEditorIfNeeded());
         ASSERT_NE(editor, nullptr);
         EXPECT_EQ(processor->getActiveEditor(), editor.get());
+        processor->editorBeingDeleted(editor.get()); // as a host does before it deletes the editor
         editor.reset();
         EXPECT_EQ(processor->getActiveEditor(), nullptr);
     }

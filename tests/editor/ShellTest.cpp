@@ -282,7 +282,9 @@ TEST_F(EditorShell, DynamicsPanelFollowsTheSelectedSlot)
     f.set("b1_type", 7.0f); // Sibilance is dynamic by itself
     editor.timerTick();
     EXPECT_EQ(editor.getDynPanelOpen(), 1.0f);
+    EXPECT_EQ(f.get("b1_dyn"), 1.0f) << "the strip keeps a level-dependent type dynamic";
     f.set("b1_type", 0.0f);
+    f.set("b1_dyn", 0.0f); // back to an ordinary type, the switch stays on until turned off
     for (int i = 0; i < 20; ++i)
         editor.timerTick();
     EXPECT_EQ(editor.getDynPanelOpen(), 0.0f);

@@ -1,8 +1,13 @@
 #include "engine/PluginProcessor.h"
 
 #include "support/BusLayoutCases.h"
+#include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace
 {
@@ -108,5 +113,93 @@ TEST(Processor, GenericEditorOpensAndCloses)
     VezovevaDirADAudioProcessor processor;
     std::unique_ptr<juce::AudioProcessorEditor> editor(processor.createEditorIfNeeded());
     ASSERT_NE(editor, nullptr);
+    // As a host does before it deletes the editor, so the processor no longer holds it as its active one.
+    processor.editorBeingDeleted(editor.get());
+}
+
+// Records each latency report a host would receive and whether it came on the message thread.
+struct LatencyThreadListener : juce::AudioProcessorListener
+{
+    std::atomic<int> reports{0}, reportsOffTheMessageThread{0};
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int, float) override {}
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails& details) override
+    {
+        if (!details.latencyChanged)
+            return;
+        ++reports;
+        if (!juce::MessageManager::existsAndIsCurrentThread())
+            ++reportsOffTheMessageThread;
+    }
+};
+
+// Where an impulse comes out, in samples; -1 if not within `length` samples.
+int impulseDelay(VezovevaDirADAudioProcessor& processor, int length)
+{
+    juce::AudioBuffer<float> block(2, 256);
+    juce::MidiBuffer midi;
+    for (int start = 0; start < length; start += 256)
+    {
+        block.clear();
+        if (start == 0)
+        {
+            block.setSample(0, 0, 1.0f);
+            block.setSample(1, 0, 1.0f);
+        }
+        processor.processBlock(block, midi);
+        for (int i = 0; i < 256; ++i)
+            if (block.getSample(0, i) > 0.5f)
+                return start + i;
+    }
+    return -1;
+}
+
+TEST(Processor, LatencyChangesReachTheHostFromTheMessageThread)
+{
+    VezovevaDirADAudioProcessor processor;
+    processor.prepareToPlay(48000.0, 256);
+    ASSERT_EQ(processor.getLatencySamples(), 4800);
+    LatencyThreadListener listener;
+    processor.addListener(&listener);
+
+    auto* lookahead = processor.parameters.getParameter("lookahead");
+    for (const bool on : {false, true, false, true})
+    {
+        // The host's audio thread keeps processing while the user toggles lookahead.
+        std::atomic<bool> running{true};
+        std::thread audio(
+            [&]
+            {
+                juce::AudioBuffer<float> block(2, 256);
+                juce::MidiBuffer midi;
+                while (running)
+                {
+                    block.clear();
+                    processor.processBlock(block, midi);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            });
+        lookahead->setValueNotifyingHost(on ? 1.0f : 0.0f);
+        const int expected = on ? 4800 : 0;
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        EXPECT_TRUE(pumpMessagesUntil([&] { return processor.getLatencySamples() == expected; }, 1000)) << on;
+        EXPECT_LT(juce::Time::getMillisecondCounterHiRes() - start, 200.0) << on;
+        running = false;
+        audio.join();
+        // Finish the 30 ms lookahead crossfade in audio time, however slowly this build runs.
+        {
+            juce::AudioBuffer<float> block(2, 256);
+            juce::MidiBuffer midi;
+            for (int n = 0; n < 3 * 1440; n += 256)
+            {
+                block.clear();
+                processor.processBlock(block, midi);
+            }
+        }
+        EXPECT_EQ(impulseDelay(processor, 9600), processor.getLatencySamples()) << on;
+    }
+    processor.removeListener(&listener);
+
+    EXPECT_EQ(listener.reports.load(), 4);
+    EXPECT_EQ(listener.reportsOffTheMessageThread.load(), 0);
 }
 } // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace
 {
@@ -195,5 +197,44 @@ TEST(State, CopyingToTheOtherSlotThenSwitchingChangesNoValue)
     processor.switchSlot();
     EXPECT_EQ(normalisedValues(processor), before);
     EXPECT_EQ(processor.getActiveSlot(), 1);
+}
+
+TEST(State, RestoringGivesEverySwitchTheExactRestoredValue)
+{
+    // A host's automation curve leaves an on/off switch at a value between 0 and 1; whatever restores the
+    // state afterwards, the switch reports exactly the value restored.
+    const struct
+    {
+        const char* what;
+        std::function<void(VezovevaDirADAudioProcessor&, const juce::MemoryBlock&)> restore;
+    } cases[] = {
+        {"host state", [](VezovevaDirADAudioProcessor& p, const juce::MemoryBlock& blob)
+         { p.setStateInformation(blob.getData(), static_cast<int>(blob.getSize())); }},
+        {"A/B switch", [](VezovevaDirADAudioProcessor& p, const juce::MemoryBlock&) { p.switchSlot(); }},
+        {"preset",
+         [](VezovevaDirADAudioProcessor& p, const juce::MemoryBlock& blob)
+         {
+             const auto xml =
+                 VezovevaDirADAudioProcessor::getXmlFromBinary(blob.getData(), int(blob.getSize()));
+             ASSERT_NE(xml, nullptr);
+             ASSERT_TRUE(p.loadPresetXml(*xml, "saved"));
+         }},
+    };
+    for (const auto& c : cases)
+    {
+        VezovevaDirADAudioProcessor processor;
+        juce::MemoryBlock saved;
+        processor.getStateInformation(saved); // the A/B other slot holds the same defaults
+        for (const auto& [id, written] : {std::pair<const char*, float>{"b2_add", 0.38f},
+                                          {"b1_solo", 0.49f},
+                                          {"b1_on", 0.62f},
+                                          {"b3_dyn", 0.38f}})
+            processor.parameters.getParameter(id)->setValueNotifyingHost(written);
+        c.restore(processor, saved);
+        EXPECT_EQ(processor.parameters.getParameter("b2_add")->getValue(), 0.0f) << c.what;
+        EXPECT_EQ(processor.parameters.getParameter("b1_solo")->getValue(), 0.0f) << c.what;
+        EXPECT_EQ(processor.parameters.getParameter("b1_on")->getValue(), 1.0f) << c.what;
+        EXPECT_EQ(processor.parameters.getParameter("b3_dyn")->getValue(), 0.0f) << c.what;
+    }
 }
 } // namespace

@@ -2,11 +2,15 @@
 #include "engine/PluginProcessor.h"
 #include "support/MessagePump.h"
 #include "support/ParameterFixtures.h"
+#include "support/ScriptedPlayHead.h"
 
 #include "support/BusLayoutCases.h"
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
+#include <thread>
 
 namespace
 {
@@ -169,5 +173,105 @@ TEST_F(Vst3Host, EveryParameterSurvivesTheHostsSaveAndRestore)
         EXPECT_NE(saved[i], defaults[i]) << restored->getParameters()[int(i)]->getName(100);
         EXPECT_NEAR(actual[i], saved[i], 1e-6f) << restored->getParameters()[int(i)]->getName(100);
     }
+}
+
+TEST_F(Vst3Host, LoopWrapKeepsTheDelayLineRunning)
+{
+    // The host's cycle reaches the plug-in through the module's process context: the wrap from the loop end
+    // to its start must not empty the delay line.
+    constexpr int kBlock = 512;
+    ScriptedPlayHead playHead;
+    playHead.looping = true;
+    playHead.loopStartPpq = 4.0; // a one-second loop
+    playHead.loopEndPpq = 6.0;
+    playHead.time = playHead.samplesAt(playHead.loopStartPpq);
+    plugin->setPlayHead(&playHead);
+    plugin->prepareToPlay(48000.0, kBlock);
+
+    std::vector<float> input, output;
+    juce::AudioBuffer<float> buffer(plugin->getTotalNumInputChannels(), kBlock);
+    juce::MidiBuffer midi;
+    for (int b = 0; b < 200; ++b) // two wraps
+    {
+        buffer.clear();
+        for (int i = 0; i < kBlock; ++i)
+        {
+            const auto x = 0.5f * std::sin(2.0f * juce::MathConstants<float>::pi * 997.0f *
+                                           static_cast<float>(input.size()) / 48000.0f);
+            input.push_back(x);
+            buffer.setSample(0, i, x);
+            buffer.setSample(1, i, x);
+        }
+        plugin->processBlock(buffer, midi);
+        for (int i = 0; i < kBlock; ++i)
+            output.push_back(buffer.getSample(0, i));
+        playHead.advance(kBlock);
+    }
+    plugin->releaseResources();
+    plugin->setPlayHead(nullptr);
+
+    for (size_t i = 4800; i < output.size(); ++i)
+        ASSERT_NEAR(output[i], input[i - 4800], 1e-5f) << "sample " << i;
+}
+
+TEST_F(Vst3Host, LatencyChangeDuringProcessingReachesTheHost)
+{
+    ASSERT_EQ(latencyAfterPrepare(48000.0, 4800), 4800);
+    auto* lookahead = parameterNamed("Lookahead");
+    ASSERT_NE(lookahead, nullptr);
+
+    for (const bool on : {false, true})
+    {
+        std::atomic<bool> running{true};
+        std::thread audio(
+            [&]
+            {
+                juce::AudioBuffer<float> buffer(plugin->getTotalNumInputChannels(), 256);
+                juce::MidiBuffer midi;
+                while (running)
+                {
+                    buffer.clear();
+                    plugin->processBlock(buffer, midi);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                }
+            });
+        lookahead->setValueNotifyingHost(on ? 1.0f : 0.0f);
+        const int expected = on ? 4800 : 0;
+        EXPECT_TRUE(pumpMessagesUntil([&] { return plugin->getLatencySamples() == expected; }, 2000)) << on;
+        running = false;
+        audio.join();
+    }
+    plugin->releaseResources();
+}
+
+TEST_F(Vst3Host, RestoredStateGivesBackTheRestoredValues)
+{
+    // Automation curves write values between 0 and 1 to on/off switches; after a state is restored every
+    // parameter must report the value the state holds, not what the host wrote before.
+    plugin->prepareToPlay(48000.0, 512);
+    juce::MemoryBlock saved;
+    plugin->getStateInformation(saved); // every switch at its default
+
+    const struct
+    {
+        const char* name;
+        float written, restored;
+    } cases[] = {{"B2 Added", 0.38f, 0.0f},
+                 {"B1 Solo", 0.49f, 0.0f},
+                 {"B1 Enable", 0.62f, 1.0f},
+                 {"Lookahead", 0.51f, 1.0f},
+                 {"B3 Dynamic", 0.38f, 0.0f}};
+    for (const auto& c : cases)
+    {
+        auto* p = parameterNamed(c.name);
+        ASSERT_NE(p, nullptr) << c.name;
+        setAndDeliver(*p, c.written);
+    }
+    plugin->setStateInformation(saved.getData(), static_cast<int>(saved.getSize()));
+    runOneBlock();
+    pumpMessagesUntil([] { return false; }, 50);
+    for (const auto& c : cases)
+        EXPECT_EQ(parameterNamed(c.name)->getValue(), c.restored) << c.name;
+    plugin->releaseResources();
 }
 } // namespace

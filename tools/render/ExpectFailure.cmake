@@ -8,3 +8,5 @@ endif()
 if(NOT err MATCHES "${EXPECT}")
   message(FATAL_ERROR "expected an error matching '${EXPECT}', got (exit ${result}):\n${err}")
 endif()
+# Shown, so that a sanitizer report after the expected message still fails a sanitized test run.
+message("${err}")

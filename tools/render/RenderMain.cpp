@@ -5,6 +5,7 @@
 #include "PitchTrace.h"
 #include "RenderOptions.h"
 #include "engine/PluginProcessor.h"
+#include "engine/state/FactoryPresets.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_events/juce_events.h>
@@ -133,6 +134,34 @@ private:
     int lastPercent = -1;
 };
 
+// A preset file when one exists at that path; otherwise a factory preset by name or number.
+void loadPreset(VezovevaDirADAudioProcessor& processor, const juce::String& preset, bool quiet)
+{
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile(preset);
+    if (file.existsAsFile())
+    {
+        if (!processor.loadPresetFile(file))
+            throw RenderError{"cannot read preset " + file.getFullPathName()};
+        return;
+    }
+    const int index = findFactoryPreset(preset);
+    if (index < 0)
+        throw RenderError{
+            "cannot read preset " + file.getFullPathName() +
+            " (no such file, and no factory preset of that name or number; see --list-presets)"};
+    processor.loadFactoryPreset(index);
+    if (!quiet)
+        std::cout << "Factory preset " << index + 1 << ": " << processor.getPresetName() << "\n";
+}
+
+void listFactoryPresets()
+{
+    const auto& bank = VezovevaDirADAudioProcessor::factoryPresets();
+    for (size_t i = 0; i < bank.size(); ++i)
+        std::cout << juce::String(static_cast<int>(i) + 1).paddedLeft(' ', 2) << "  " << bank[i].englishName
+                  << " / " << bank[i].spanishName << "\n";
+}
+
 int render(const RenderOptions& options)
 {
     juce::AudioFormatManager formats;
@@ -171,9 +200,10 @@ int render(const RenderOptions& options)
     if (!processor.setBusesLayout(layout))
         throw RenderError{"the processor refused the channel layout"};
 
-    if (options.preset != juce::File() && !processor.loadPresetFile(options.preset))
-        throw RenderError{"cannot read preset " + options.preset.getFullPathName()};
-    if (demo)
+    if (options.preset.isNotEmpty())
+        loadPreset(processor, options.preset, options.quiet);
+    // The demo setting shows the bands following the melody; a preset brings its own sound instead.
+    if (demo && options.preset.isEmpty())
         for (const auto& [id, value] : demoSettings())
             applySetting(processor, id, value);
     for (const auto& [id, value] : options.settings)
@@ -281,6 +311,12 @@ int main(int argc, char* argv[])
     {
         std::cerr << "vivera-render: " << error << "\n" << renderUsage() << "\n";
         return 2;
+    }
+
+    if (options->listPresets)
+    {
+        listFactoryPresets();
+        return 0;
     }
 
     try

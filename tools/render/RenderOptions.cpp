@@ -13,10 +13,13 @@ bool parsePositiveInt(const juce::String& text, int& value)
 
 juce::String renderUsage()
 {
-    return "usage: vivera-render [INPUT] [-o OUTPUT] [--preset FILE] [--set ID=VALUE]... [--sidechain FILE]\n"
-           "                     [--block N] [--trace SECONDS] [--quiet]\n"
+    return "usage: vivera-render [INPUT] [-o OUTPUT] [--preset FILE|NAME|NUMBER] [--set ID=VALUE]...\n"
+           "                     [--sidechain FILE] [--block N] [--trace SECONDS] [--quiet]\n"
+           "       vivera-render --list-presets\n"
            "Renders INPUT (WAV, AIFF or FLAC) through Vivera at the file's sample rate, with the latency\n"
-           "compensated. Without INPUT it renders a built-in demo melody.";
+           "compensated. Without INPUT it renders a built-in demo melody (with a small demo setting unless\n"
+           "a preset is given). --preset takes a preset file or a factory preset by name (English or\n"
+           "Spanish) or number; --list-presets shows the factory presets.";
 }
 
 std::optional<RenderOptions> parseRenderOptions(const juce::StringArray& arguments, juce::String& error)
@@ -47,7 +50,7 @@ std::optional<RenderOptions> parseRenderOptions(const juce::StringArray& argumen
         }
         else if (argument == "--preset")
         {
-            options.preset = cwd.getChildFile(value);
+            options.preset = value;
         }
         else if (argument == "--sidechain")
         {
@@ -79,6 +82,10 @@ std::optional<RenderOptions> parseRenderOptions(const juce::StringArray& argumen
                 error = "--trace expects seconds (0 turns it off), got \"" + value + "\"";
                 return std::nullopt;
             }
+        }
+        else if (argument == "--list-presets")
+        {
+            options.listPresets = true;
         }
         else if (argument == "--quiet" || argument == "-q")
         {

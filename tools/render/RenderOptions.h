@@ -12,7 +12,8 @@ struct RenderOptions
     juce::File input;  // none: render the built-in demo
     juce::File output; // none: derived from the input name
     juce::File sidechain;
-    juce::File preset;
+    juce::String preset; // a preset file, or a factory preset's name or number (1 = first)
+    bool listPresets = false;
     int blockSize = 512;
     double traceInterval = 0.25; // seconds between pitch trace lines; 0 turns the trace off
     bool quiet = false;

@@ -1,0 +1,32 @@
+#include "editor/controls/SnapSlider.h"
+
+#include "editor/controls/ScRatio.h"
+
+#include <algorithm>
+#include <cmath>
+
+void SnapSlider::attach(juce::AudioProcessorValueTreeState& state, const juce::String& parameterId)
+{
+    attachment.reset();
+    if (state.getParameter(parameterId) != nullptr)
+        attachment =
+            std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment>(state, parameterId, *this);
+}
+
+double SnapSlider::snapValue(double attemptedValue, DragMode)
+{
+    if (snapEnabled && snapEnabled())
+        return nearestScRatio(static_cast<float>(std::max(attemptedValue, 0.01)));
+    return attemptedValue;
+}
+
+double SnapSlider::getValueFromText(const juce::String& text)
+{
+    // Skip a leading unit sign such as the "×" of a multiple; what follows must hold a digit.
+    const auto numeric =
+        text.trimStart().substring(std::max(0, text.trimStart().indexOfAnyOf("0123456789.,+-")));
+    if (!numeric.containsAnyOf("0123456789"))
+        return getValue();
+    const double value = juce::Slider::getValueFromText(numeric);
+    return std::isfinite(value) ? value : getValue();
+}
