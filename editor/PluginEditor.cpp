@@ -677,7 +677,7 @@ void VezovevaDirADAudioProcessorEditor::timerCallback()
         --levelMeter.clipCounter;
     levelMeter.repaint();
 
-    graph.timerTick();
+    graph.updateFromProcessor(telemetry);
     for (auto& strip : bandStrips)
         strip->refresh();
 
