@@ -107,5 +107,10 @@ private:
     juce::String dragParamId;
     std::array<float, kSpectrumBins> spectrumIn{}, spectrumOut{};
 
+    // The vertical value of each slot's node on the gain scale, from its type and parameters.
+    void computeNodeGains();
+    // Node centres from the published frequencies and the node gains.
+    void placeNodes();
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(GraphComponent)
 };
