@@ -7,7 +7,10 @@
 #include <benchmark/benchmark.h>
 #include <juce_events/juce_events.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -36,12 +39,49 @@ void runAudio(VezovevaDirADAudioProcessor& processor, juce::AudioBuffer<float>& 
     }
 }
 
+// Every slot in use: eight static bands of the six filter types and eight dynamic ones (four with `dyn`, four
+// of the level-dependent types), two of them on Mid and two on Side, spread over the harmonics.
+void addSixteenBands(VezovevaDirADAudioProcessor& processor)
+{
+    const int staticTypes[] = {0, 1, 2, 3, 4, 5, 0, 2};
+    const int dynamicTypes[] = {0, 6, 7, 3, 8, 4, 9, 0};
+    for (int n = 1; n <= kNumBands; ++n)
+    {
+        const bool dynamic = n % 2 == 0;
+        const int type = dynamic ? dynamicTypes[(n - 1) / 2] : staticTypes[(n - 1) / 2];
+        set(processor, bandParameterId(n, BandParam::add), 1.0f);
+        set(processor, bandParameterId(n, BandParam::type), static_cast<float>(type));
+        set(processor, bandParameterId(n, BandParam::dyn), dynamic && type < 6 ? 1.0f : 0.0f);
+        set(processor, bandParameterId(n, BandParam::slope), static_cast<float>(n % 6));
+        set(processor, bandParameterId(n, BandParam::mult), 0.5f + 0.75f * static_cast<float>(n));
+        set(processor, bandParameterId(n, BandParam::gain), static_cast<float>((n % 5) * 3 - 6));
+        set(processor, bandParameterId(n, BandParam::thresh), -50.0f);
+        set(processor, bandParameterId(n, BandParam::chan),
+            n == 3 || n == 12   ? 1.0f
+            : n == 5 || n == 14 ? 2.0f
+                                : 0.0f);
+    }
+}
+
+// Median and worst of the timed ticks, in milliseconds, as counters next to the benchmark's mean.
+void reportTicks(benchmark::State& state, std::vector<double>& milliseconds)
+{
+    if (milliseconds.empty())
+        return;
+    std::sort(milliseconds.begin(), milliseconds.end());
+    state.counters["median_ms"] = milliseconds[milliseconds.size() / 2];
+    state.counters["worst_ms"] = milliseconds.back();
+}
+
+double elapsedMilliseconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
+}
+
 void editorTick(benchmark::State& state)
 {
     VezovevaDirADAudioProcessor processor;
-    for (int n = 1; n <= 6; ++n)
-        set(processor, bandParameterId(n, BandParam::add), 1.0f);
-    set(processor, "b2_dyn", 1.0f);
+    addSixteenBands(processor);
     processor.setRateAndBufferSizeDetails(kRate, kBlock);
     processor.prepareToPlay(kRate, kBlock);
 
@@ -62,19 +102,85 @@ void editorTick(benchmark::State& state)
         editor.timerTick();
     }
 
+    std::vector<double> ticks;
+    ticks.reserve(static_cast<size_t>(state.max_iterations));
     for (auto _ : state)
     {
-        state.PauseTiming();
         runAudio(processor, buffer, phase);
-        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
         editor.timerTick();
-        juce::Graphics g(image);
-        editor.paintEntireComponent(g, true);
+        {
+            juce::Graphics g(image);
+            editor.paintEntireComponent(g, true);
+        }
         benchmark::ClobberMemory();
+        ticks.push_back(elapsedMilliseconds(start));
+        state.SetIterationTime(ticks.back() / 1000.0);
     }
-    state.SetLabel(std::to_string(width) + " x " + std::to_string(height) + ", tick + full repaint");
+    reportTicks(state, ticks);
+    state.SetLabel(std::to_string(width) + " x " + std::to_string(height) +
+                   ", 16 bands, tick + full repaint");
 }
-BENCHMARK(editorTick)->Args({1240, 900})->Args({1900, 1400})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(editorTick)
+    ->Args({1240, 900})
+    ->Args({1900, 1400})
+    ->Iterations(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+// The graph alone: its per-tick update (16 band designs and curves, twice for the dynamic ones, and both
+// analyser transforms) and its full repaint, in the editor at the default and the largest size.
+void graphTick(benchmark::State& state)
+{
+    VezovevaDirADAudioProcessor processor;
+    addSixteenBands(processor);
+    processor.setRateAndBufferSizeDetails(kRate, kBlock);
+    processor.prepareToPlay(kRate, kBlock);
+
+    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
+    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
+    editor.setSize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    editor.selectBand(1);
+    auto& graph = editor.widgets().graph;
+
+    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
+    buffer.clear();
+    double phase = 0.0;
+    for (int warmUp = 0; warmUp < 20; ++warmUp)
+    {
+        runAudio(processor, buffer, phase);
+        editor.timerTick();
+    }
+
+    juce::Image image(juce::Image::ARGB, graph.getWidth(), graph.getHeight(), true,
+                      juce::SoftwareImageType());
+    TelemetrySnapshot telemetry;
+    std::vector<double> ticks;
+    ticks.reserve(static_cast<size_t>(state.max_iterations));
+    for (auto _ : state)
+    {
+        runAudio(processor, buffer, phase);
+        processor.readTelemetry(telemetry);
+        const auto start = std::chrono::steady_clock::now();
+        graph.updateFromProcessor(telemetry);
+        {
+            juce::Graphics g(image);
+            graph.paintEntireComponent(g, true);
+        }
+        benchmark::ClobberMemory();
+        ticks.push_back(elapsedMilliseconds(start));
+        state.SetIterationTime(ticks.back() / 1000.0);
+    }
+    reportTicks(state, ticks);
+    state.SetLabel("graph " + std::to_string(graph.getWidth()) + " x " + std::to_string(graph.getHeight()) +
+                   ", 16 bands, update + full repaint");
+}
+BENCHMARK(graphTick)
+    ->Args({1240, 900})
+    ->Args({1900, 1400})
+    ->Iterations(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 
 // The live part of a tick for the dynamics panel and the level displays: the panel's refresh, then what
 // each tick repaints of them (the panel's live rows, the whole meter and the whole detector bar). The graph

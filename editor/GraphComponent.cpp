@@ -1,5 +1,6 @@
 #include "editor/GraphComponent.h"
 
+#include "editor/GraphAnalyser.h"
 #include "editor/controls/Palette.h"
 #include "engine/PluginProcessor.h"
 
@@ -11,8 +12,8 @@ GraphComponent::GraphComponent(VezovevaDirADAudioProcessor& processorToShow)
 {
     // It paints every pixel, so the window need not paint behind it.
     setOpaque(true);
-    spectrumIn.fill(-120.0f);
-    spectrumOut.fill(-120.0f);
+    spectrumIn.fill(graph_analyser::kSilenceDb);
+    spectrumOut.fill(graph_analyser::kSilenceDb);
 }
 
 void GraphComponent::setSelectedBand(int slot)
@@ -22,25 +23,124 @@ void GraphComponent::setSelectedBand(int slot)
 
 double GraphComponent::curveFrequency(int j) noexcept
 {
-    return GraphGeometry::kMinHz * std::pow(GraphGeometry::kDecades, (double)j / (kCurvePoints - 1));
+    return graph_curves::pointFrequency(j);
 }
 
-bool GraphComponent::sidechainHandleCentre(juce::Point<float>&) const noexcept
+bool GraphComponent::sidechainHandleCentre(juce::Point<float>& centre) const noexcept
 {
-    return false;
+    const auto& band = processor.bandParameters(selectedBand);
+    const float frequency = published.bandFrequency[(size_t)selectedBand];
+    if (geo.isEmpty() || !band.add.isOn() || !band.isDynamic() || !(frequency > 0.0f))
+        return false;
+    // The filter's 0 dB peak sits at 42 % of the plot height; the shelving shapes' handle at their -3 dB.
+    const double peakDb = band.scshape.index(3) != 0 ? -3.0 : 0.0;
+    centre = {geo.frequencyToX((double)frequency * band.detfreq.get()),
+              geo.bottom() - (float)(geo.height() * 0.42 * (peakDb + 40.0) / 40.0)};
+    return true;
+}
+
+void GraphComponent::computeNodeGains()
+{
+    const double scale = processor.globalParameters().scale.get();
+    for (int k = 0; k < kNumBands; ++k)
+    {
+        const auto& band = processor.bandParameters(k);
+        int type = band.type.index(vivera::dsp::kBandTypeCount);
+        if (type >= vivera::dsp::kBandTransient)
+            type = vivera::dsp::kSvfBell; // the level-dependent types are Bells
+        double db = 0.0;
+        if (type <= vivera::dsp::kSvfHighShelf)
+            db = std::clamp(scale * 0.01 * band.gain.get(), -72.0, 72.0);
+        else if (type == vivera::dsp::kSvfHighPass || type == vivera::dsp::kSvfLowPass)
+            // The resonance peak; 6 dB/oct has none and sits at its -3 dB corner.
+            db = band.slope.index(6) != 0 ? 20.0 * std::log10(std::max(1e-6f, band.q.get())) : -3.0;
+        nodeDb[(size_t)k] = db;
+    }
+}
+
+void GraphComponent::placeNodes()
+{
+    for (int k = 0; k < kNumBands; ++k)
+    {
+        auto& node = nodes[(size_t)k];
+        const float frequency = published.bandFrequency[(size_t)k];
+        node.visible = frequency > 0.0f && !geo.isEmpty();
+        if (!node.visible)
+            continue;
+        node.x = std::clamp(geo.frequencyToX(frequency), geo.left(), geo.left() + geo.width());
+        node.y = std::clamp(geo.gainToY(nodeDb[(size_t)k]), geo.top(), geo.bottom());
+    }
 }
 
 void GraphComponent::updateFromProcessor(const TelemetrySnapshot& telemetry)
 {
     published = telemetry;
+    if (geo.isEmpty())
+        return;
+
+    curvePoints.prepare(telemetry.sampleRate);
+    hasMidSide = false;
+    hasDynamicStereo = false;
+    computeNodeGains();
+
+    const graph_curves::CurveSums sums{curveMain.data(), curveStatic.data(), curveMid.data(),
+                                       curveSide.data()};
+    sums.clear();
+    double maxDb = 0.0;
+    for (int k = 0; k < kNumBands; ++k)
+    {
+        const auto slot = (size_t)k;
+        const auto& band = processor.bandParameters(k);
+        const double frequency = telemetry.bandFrequency[slot];
+        const bool dynamic = band.isDynamic();
+        const int channel = band.chan.index(3);
+        const double amount = dynamic ? (double)telemetry.bandDynamicAmount[slot] : 1.0;
+        bandActive[slot] = processor.designBand(k, frequency, false, amount, liveDesigns[slot]);
+        if (!bandActive[slot])
+            continue;
+        // What the band would do at full action, drawn behind the live curve.
+        if (dynamic)
+            processor.designBand(k, frequency, false, 1.0, fullDesigns[slot]);
+        if (channel != 0)
+            hasMidSide = true;
+        else if (dynamic)
+            hasDynamicStereo = true;
+        maxDb = std::max(maxDb, nodeDb[slot]);
+        sums.addBand(liveDesigns[slot], dynamic ? fullDesigns[slot] : liveDesigns[slot], dynamic, channel,
+                     curvePoints);
+    }
+    for (int j = 0; j < kCurvePoints; ++j)
+    {
+        const auto i = (size_t)j;
+        maxDb = std::max(
+            {maxDb, (double)curveMain[i], (double)curveStatic[i], (double)curveMid[i], (double)curveSide[i]});
+    }
+
+    // The gain scale grows smoothly when boosts pass +12 or +24 dB and shrinks back when they go.
+    const double target = maxDb > 24.0 ? 36.0 : maxDb > 12.0 ? 24.0 : 12.0;
+    geo.eqTopDb += (target - geo.eqTopDb) * 0.2;
+
+    placeNodes();
+
+    // Both rings as of one write index, oldest sample first.
+    processor.copyScopes(fftBuffer.data(), outputFrame.data());
+    analyseFrame(spectrumIn);
+    std::copy(outputFrame.begin(), outputFrame.end(), fftBuffer.begin());
+    analyseFrame(spectrumOut);
+
+    repaint();
+}
+
+void GraphComponent::analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept
+{
+    std::fill(fftBuffer.begin() + kFftSize, fftBuffer.end(), 0.0f);
+    window.multiplyWithWindowingTable(fftBuffer.data(), (size_t)kFftSize);
+    fft.performFrequencyOnlyForwardTransform(fftBuffer.data(), true);
+    graph_analyser::smoothSpectrum(fftBuffer.data(), spectrum.data());
 }
 
 void GraphComponent::resized()
 {
     geo.plotArea = GraphGeometry::plotAreaFor((float)getWidth(), (float)getHeight());
-}
-
-void GraphComponent::paint(juce::Graphics& g)
-{
-    g.fillAll(Palette::panel);
+    placeNodes();
 }

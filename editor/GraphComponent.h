@@ -8,6 +8,7 @@
 
 #include "dsp/BandCascade.h"
 #include "dsp/Constants.h"
+#include "editor/GraphCurves.h"
 #include "editor/GraphGeometry.h"
 #include "engine/telemetry/Telemetry.h"
 
@@ -111,6 +112,16 @@ private:
     void computeNodeGains();
     // Node centres from the published frequencies and the node gains.
     void placeNodes();
+
+    // Work areas of the per-tick update, allocated once so a tick allocates nothing.
+    std::array<float, kFftSize> outputFrame{}; // the output ring, copied with the input ring in one read
+    graph_curves::CurvePoints curvePoints;
+    std::array<vivera::dsp::BandCascade, vivera::dsp::kNumBands> liveDesigns{}, fullDesigns{};
+    std::array<bool, vivera::dsp::kNumBands> bandActive{};
+    juce::Path tracePath, fillPath; // reused by paint
+    // Windows the frame in fftBuffer, transforms it and smooths its levels into `spectrum`.
+    void analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept;
+    friend struct GraphPainter; // paint's steps, in GraphPainter.cpp
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(GraphComponent)
 };
