@@ -171,7 +171,7 @@ struct GraphPainter
             const float level = graph_analyser::analyserLevel(levels.data(), geo.xToFrequency(x - 1.0f),
                                                               geo.xToFrequency(x + 1.0f), sampleRate);
             const float y = geo.levelToY(level);
-            if (trace.isEmpty())
+            if (x == px)
                 trace.startNewSubPath(x, y);
             else
                 trace.lineTo(x, y);
@@ -238,13 +238,26 @@ struct GraphPainter
         const auto& global = processor.globalParameters();
         const float xh = geo.frequencyToX(global.trkHp.get());
         const float xl = geo.frequencyToX(global.trkLp.get());
+        const juce::Rectangle<float> below(px, py, std::max(0.0f, xh - px), ph);
+        const juce::Rectangle<float> above(xl, py, std::max(0.0f, px + pw - xl), ph);
         g.setColour(Palette::window.withAlpha(0.62f));
-        g.fillRect(juce::Rectangle<float>(px, py, std::max(0.0f, xh - px), ph));
-        g.fillRect(juce::Rectangle<float>(xl, py, std::max(0.0f, px + pw - xl), ph));
+        g.fillRect(below);
+        g.fillRect(above);
         g.setColour(Palette::orange.withAlpha(0.05f));
-        for (float x0 = px - ph; x0 < xh; x0 += 9.0f)
-            g.drawLine(x0, pb, x0 + ph, py, 1.0f);
-        for (float x0 = xl - ph; x0 < px + pw; x0 += 9.0f)
+        hatch(below, px - ph, xh);
+        hatch(above, xl - ph, px + pw);
+    }
+
+    // 45-degree lines 9 pixels apart from the bottom edge, kept inside the zone: hatching that reached into
+    // the detected range would mark frequencies the detector does hear as ignored.
+    void hatch(juce::Rectangle<float> zone, float firstX, float endX)
+    {
+        const auto clip = zone.toNearestInt();
+        if (clip.isEmpty())
+            return;
+        juce::Graphics::ScopedSaveState state(g);
+        g.reduceClipRegion(clip);
+        for (float x0 = firstX; x0 < endX; x0 += 9.0f)
             g.drawLine(x0, pb, x0 + ph, py, 1.0f);
     }
 

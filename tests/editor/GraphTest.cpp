@@ -315,6 +315,59 @@ TEST_F(GraphTest, SineShowsAtItsBinAndLevel)
     }
 }
 
+// The spectrum traces are drawn: in the column of a sine's peak, the first thing below the top of the plot
+// is the trace, at the height of the level the analyser shows there.
+TEST_F(GraphTest, SpectrumTracePeaksAtTheSinesLevel)
+{
+    const double hz = 1500.0; // between grid lines
+    auto published = ticks(25, sine(hz, kRate, juce::Decibels::decibelsToGain(-12.0f)));
+    published.pitchHz = 0.0f; // no ladder in the column
+    graph().updateFromProcessor(published);
+    const auto& geo = graph().geometry();
+    const auto& spectrum = graph().outputSpectrum();
+
+    const float step = std::round((geo.frequencyToX(hz) - geo.left()) / 2.0f) * 2.0f;
+    const float x = geo.left() + step;
+    const float level = graph_analyser::analyserLevel(spectrum.data(), geo.xToFrequency(x - 1.0f),
+                                                      geo.xToFrequency(x + 1.0f), kRate);
+    ASSERT_GT(level, -20.0f);
+    const auto image = paintGraph(graph());
+    int firstRow = -1;
+    for (int y = (int)geo.top() + 1; y < (int)geo.bottom() && firstRow < 0; ++y)
+    {
+        const auto pixel = image.getPixelAt((int)x, y);
+        if (pixel != Palette::panel && pixel != Palette::grid && pixel != Palette::textDim)
+            firstRow = y;
+    }
+    EXPECT_NEAR(firstRow, geo.levelToY(level), 1.5);
+}
+
+// The ignored zones are shaded and hatched, and the hatching stays inside them: across the middle of the
+// plot, the detected range between the two handles shows only the background and the grid.
+TEST_F(GraphTest, HatchingStaysInsideTheIgnoredZones)
+{
+    f.set("trk_hp", 100.0f);
+    f.set("trk_lp", 2000.0f);
+    TelemetrySnapshot published; // no audio, no pitch: nothing else is drawn across the middle row
+    f.processor.readTelemetry(published);
+    graph().updateFromProcessor(published);
+    const auto& geo = graph().geometry();
+    const auto image = paintGraph(graph());
+    const int y = (int)(geo.top() + geo.height() * 0.4f);
+    const int xh = (int)geo.frequencyToX(100.0);
+    const int xl = (int)geo.frequencyToX(2000.0);
+    for (int x = xh + 3; x < xl - 2; ++x)
+    {
+        const auto pixel = image.getPixelAt(x, y);
+        EXPECT_TRUE(pixel == Palette::panel || pixel == Palette::grid)
+            << "x " << x << ": " << pixel.toString();
+    }
+    int shaded = 0;
+    for (int x = (int)geo.left() + 1; x < xh - 1; ++x)
+        shaded += image.getPixelAt(x, y) != Palette::panel ? 1 : 0;
+    EXPECT_EQ(shaded, xh - 1 - ((int)geo.left() + 1));
+}
+
 // Narrow columns interpolate between the two bins around their centre, wide ones take their loudest bin;
 // a sample rate of zero or less maps bins as 44100 does.
 TEST(GraphAnalyser, LevelOfAColumn)
