@@ -10,6 +10,7 @@
 #include "dsp/Constants.h"
 #include "editor/GraphCurves.h"
 #include "editor/GraphGeometry.h"
+#include "editor/GraphPainter.h"
 #include "engine/telemetry/Telemetry.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -118,7 +119,8 @@ private:
     graph_curves::CurvePoints curvePoints;
     std::array<vivera::dsp::BandCascade, vivera::dsp::kNumBands> liveDesigns{}, fullDesigns{};
     std::array<bool, vivera::dsp::kNumBands> bandActive{};
-    juce::Path tracePath, fillPath; // reused by paint
+    juce::Path tracePath, fillPath;                   // reused by paint
+    std::array<graph_paint::ZoneShade, 2> zoneShades; // below the detector's high-pass, above its low-pass
     // Windows the frame in fftBuffer, transforms it and smooths its levels into `spectrum`.
     void analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept;
     friend struct GraphPainter; // paint's steps, in GraphPainter.cpp

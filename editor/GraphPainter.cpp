@@ -11,6 +11,7 @@
 #include "engine/PluginProcessor.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace graph_paint
@@ -48,6 +49,33 @@ juce::String nodeTypeLabel(int type, int channel)
     static const char* const names[] = {"B", "LS", "HS", "N", "HP", "LP", "TR", "SI", "BG", "SU"};
     const juce::String name = names[std::clamp(type, 0, 9)];
     return name + (channel == 1 ? " M" : channel == 2 ? " S" : "");
+}
+void ZoneShade::draw(juce::Graphics& g, juce::Rectangle<float> zone, float firstLineX)
+{
+    if (zone.isEmpty())
+        return;
+    if (image.isNull() || zone != drawnZone || firstLineX != drawnFirstLineX)
+    {
+        drawnZone = zone;
+        drawnFirstLineX = firstLineX;
+        imageArea = zone.getSmallestIntegerContainer();
+        image = juce::Image(juce::Image::ARGB, imageArea.getWidth(), imageArea.getHeight(), true,
+                            juce::SoftwareImageType());
+        juce::Graphics ig(image);
+        ig.addTransform(
+            juce::AffineTransform::translation((float)-imageArea.getX(), (float)-imageArea.getY()));
+        ig.setColour(Palette::window.withAlpha(0.62f));
+        ig.fillRect(zone);
+        // Only inside the zone: hatching that reached into the detected range would mark frequencies the
+        // detector does hear as ignored.
+        ig.reduceClipRegion(zone.toNearestInt());
+        juce::Path lines;
+        for (float x0 = firstLineX; x0 < zone.getRight(); x0 += 9.0f)
+            lines.addLineSegment({x0, zone.getBottom(), x0 + zone.getHeight(), zone.getY()}, 1.0f);
+        ig.setColour(Palette::orange.withAlpha(0.05f));
+        ig.fillPath(lines);
+    }
+    g.drawImageAt(image, imageArea.getX(), imageArea.getY());
 }
 } // namespace graph_paint
 
@@ -203,29 +231,45 @@ struct GraphPainter
         if (!(pitch > 0.0))
             return;
         const bool lost = graph.published.pitchLost;
+        std::array<bool, 33> marked{};
+        int last = 0; // the highest harmonic inside the plot
+        for (int h = 1; h <= 32 && geo.frequencyToX(h * pitch) <= px + pw; ++h)
+        {
+            marked[(size_t)h] = harmonicHasBand(h);
+            last = h;
+        }
+
+        // The faint dashed lines of the unmarked harmonics (2 on, 4 off, 1 wide, from the top down): one
+        // column of the dash pattern, tiled down each line, instead of one fill per dash.
+        juce::Image dash(juce::Image::ARGB, 1, 6, true, juce::SoftwareImageType());
+        {
+            juce::Graphics dg(dash);
+            dg.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(2, false, lost)));
+            dg.fillRect(0, 0, 1, 2);
+        }
+        for (int h = 2; h <= last; ++h)
+            if (const float x = geo.frequencyToX(h * pitch); x >= px && !marked[(size_t)h])
+            {
+                g.setTiledImageFill(dash, 0, (int)py, 1.0f);
+                g.fillRect(juce::Rectangle<float>(x - 0.5f, py, 1.0f, ph));
+            }
+
         g.setFont(boldFont(9.0f));
         float lastLabelX = -1000.0f;
-        for (int h = 1; h <= 32; ++h)
+        for (int h = 1; h <= last; ++h)
         {
             const float x = geo.frequencyToX(h * pitch);
-            if (x > px + pw)
-                break;
             if (x < px)
                 continue;
-            const bool marked = harmonicHasBand(h);
-            g.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(h, marked, lost)));
+            const bool isMarked = marked[(size_t)h];
+            g.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(h, isMarked, lost)));
             if (h == 1)
                 g.drawLine(x, py, x, pb, 1.4f);
-            else if (marked)
+            else if (isMarked)
                 g.drawLine(x, py, x, pb, 1.0f);
-            else
-            {
-                static const float dashes[] = {2.0f, 4.0f};
-                g.drawDashedLine({x, py, x, pb}, dashes, 2, 1.0f);
-            }
             if (x - lastLabelX > 18.0f)
             {
-                g.setColour(Palette::gold.withAlpha(graph_paint::ladderLabelAlpha(h, marked, lost)));
+                g.setColour(Palette::gold.withAlpha(graph_paint::ladderLabelAlpha(h, isMarked, lost)));
                 g.drawText(juce::String(h), juce::Rectangle<float>(x - 10.0f, py + 2.0f, 20.0f, 11.0f),
                            juce::Justification::centred, true);
                 lastLabelX = x;
@@ -238,27 +282,8 @@ struct GraphPainter
         const auto& global = processor.globalParameters();
         const float xh = geo.frequencyToX(global.trkHp.get());
         const float xl = geo.frequencyToX(global.trkLp.get());
-        const juce::Rectangle<float> below(px, py, std::max(0.0f, xh - px), ph);
-        const juce::Rectangle<float> above(xl, py, std::max(0.0f, px + pw - xl), ph);
-        g.setColour(Palette::window.withAlpha(0.62f));
-        g.fillRect(below);
-        g.fillRect(above);
-        g.setColour(Palette::orange.withAlpha(0.05f));
-        hatch(below, px - ph, xh);
-        hatch(above, xl - ph, px + pw);
-    }
-
-    // 45-degree lines 9 pixels apart from the bottom edge, kept inside the zone: hatching that reached into
-    // the detected range would mark frequencies the detector does hear as ignored.
-    void hatch(juce::Rectangle<float> zone, float firstX, float endX)
-    {
-        const auto clip = zone.toNearestInt();
-        if (clip.isEmpty())
-            return;
-        juce::Graphics::ScopedSaveState state(g);
-        g.reduceClipRegion(clip);
-        for (float x0 = firstX; x0 < endX; x0 += 9.0f)
-            g.drawLine(x0, pb, x0 + ph, py, 1.0f);
+        graph.zoneShades[0].draw(g, {px, py, std::max(0.0f, xh - px), ph}, px - ph);
+        graph.zoneShades[1].draw(g, {xl, py, std::max(0.0f, px + pw - xl), ph}, xl - ph);
     }
 
     bool usesExternalSidechain(const BandParameters& band) const

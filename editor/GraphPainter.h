@@ -1,7 +1,7 @@
 // The small decisions of the graph's drawing, as plain functions tests can check without pixels.
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <juce_graphics/juce_graphics.h>
 
 namespace graph_paint
 {
@@ -20,4 +20,21 @@ juce::String nodeMultiplierText(float multiplier);
 
 // A node's type label: the type's short name, then " M" on Mid or " S" on Side ("LS M").
 juce::String nodeTypeLabel(int type, int channel);
+
+// One ignored zone's shading, the darkening and its 45-degree hatching, drawn once into an image and reused
+// while the zone stays where it is: blending one image costs the software renderer far less than filling
+// and hatching the area on every repaint.
+class ZoneShade
+{
+public:
+    // `zone` in component coordinates; the hatch lines run from (x0, bottom) to (x0 + height, top) for x0 =
+    // firstLineX, firstLineX + 9, ... left of the zone's right edge, and are kept inside the zone.
+    void draw(juce::Graphics& g, juce::Rectangle<float> zone, float firstLineX);
+
+private:
+    juce::Rectangle<float> drawnZone;
+    float drawnFirstLineX = 0.0f;
+    juce::Rectangle<int> imageArea;
+    juce::Image image;
+};
 } // namespace graph_paint
