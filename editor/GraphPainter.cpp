@@ -75,6 +75,7 @@ void ZoneShade::draw(juce::Graphics& g, juce::Rectangle<float> zone, float first
         ig.setColour(Palette::orange.withAlpha(0.05f));
         ig.fillPath(lines);
     }
+    g.setOpacity(1.0f); // images are drawn with the current colour's alpha
     g.drawImageAt(image, imageArea.getX(), imageArea.getY());
 }
 } // namespace graph_paint

@@ -362,10 +362,47 @@ TEST_F(GraphTest, HatchingStaysInsideTheIgnoredZones)
         EXPECT_TRUE(pixel == Palette::panel || pixel == Palette::grid)
             << "x " << x << ": " << pixel.toString();
     }
-    int shaded = 0;
-    for (int x = (int)geo.left() + 1; x < xh - 1; ++x)
-        shaded += image.getPixelAt(x, y) != Palette::panel ? 1 : 0;
-    EXPECT_EQ(shaded, xh - 1 - ((int)geo.left() + 1));
+    // Inside the zones: the window colour at 62 % over the background, but where a hatch line crosses.
+    const auto shade = Palette::panel.overlaidWith(Palette::window.withAlpha(0.62f));
+    for (const auto& [from, to] : {std::pair<int, int>{(int)geo.left() + 1, xh - 1},
+                                   std::pair<int, int>{xl + 2, (int)(geo.left() + geo.width()) - 1}})
+    {
+        int shaded = 0, hatched = 0;
+        for (int x = from; x < to; ++x)
+        {
+            const auto pixel = image.getPixelAt(x, y);
+            const int difference = std::abs(pixel.getRed() - shade.getRed()) +
+                                   std::abs(pixel.getGreen() - shade.getGreen()) +
+                                   std::abs(pixel.getBlue() - shade.getBlue());
+            shaded += difference <= 3 ? 1 : 0;
+            hatched += pixel.getRed() > shade.getRed() + 2 ? 1 : 0;
+        }
+        EXPECT_GT(shaded, (to - from) / 2) << from << ".." << to;
+        EXPECT_GT(hatched, (to - from) / 9) << from << ".." << to;
+        EXPECT_EQ(shaded + hatched, to - from) << from << ".." << to;
+    }
+}
+
+// A zone's shading darkens what lies beneath by the same amount whatever colour the painting used last (an
+// image is drawn with the current colour's alpha), and is redrawn when the zone moves.
+TEST(GraphZoneShade, DarkensAtFullStrengthAndFollowsTheZone)
+{
+    juce::Image image(juce::Image::RGB, 200, 100, true, juce::SoftwareImageType());
+    juce::Graphics g(image);
+    const auto shade = juce::Colours::white.overlaidWith(Palette::window.withAlpha(0.62f));
+    graph_paint::ZoneShade zone;
+    for (const int right : {60, 120})
+    {
+        g.fillAll(juce::Colours::white);
+        g.setColour(juce::Colours::red.withAlpha(0.3f));
+        zone.draw(g, {10.0f, 0.0f, (float)right - 10.0f, 100.0f}, 10.0f - 100.0f);
+        int shaded = 0;
+        for (int x = 11; x < right - 1; ++x)
+            shaded += std::abs(image.getPixelAt(x, 50).getRed() - shade.getRed()) <= 1 ? 1 : 0;
+        EXPECT_GT(shaded, (right - 12) / 2) << right;
+        EXPECT_EQ(image.getPixelAt(right + 2, 50), juce::Colours::white) << right;
+        EXPECT_EQ(image.getPixelAt(5, 50), juce::Colours::white) << right;
+    }
 }
 
 // Narrow columns interpolate between the two bins around their centre, wide ones take their loudest bin;
