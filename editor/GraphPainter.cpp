@@ -54,16 +54,20 @@ void ZoneShade::draw(juce::Graphics& g, juce::Rectangle<float> zone, float first
 {
     if (zone.isEmpty())
         return;
-    if (image.isNull() || zone != drawnZone || firstLineX != drawnFirstLineX)
+    // Drawn at the display's pixel density, so the hatching stays as sharp as lines stroked directly.
+    const float scale = std::max(1.0f, g.getInternalContext().getPhysicalPixelScaleFactor());
+    if (image.isNull() || zone != drawnZone || firstLineX != drawnFirstLineX || scale != drawnScale)
     {
         drawnZone = zone;
         drawnFirstLineX = firstLineX;
+        drawnScale = scale;
         imageArea = zone.getSmallestIntegerContainer();
-        image = juce::Image(juce::Image::ARGB, imageArea.getWidth(), imageArea.getHeight(), true,
+        image = juce::Image(juce::Image::ARGB, juce::roundToInt((float)imageArea.getWidth() * scale),
+                            juce::roundToInt((float)imageArea.getHeight() * scale), true,
                             juce::SoftwareImageType());
         juce::Graphics ig(image);
-        ig.addTransform(
-            juce::AffineTransform::translation((float)-imageArea.getX(), (float)-imageArea.getY()));
+        ig.addTransform(juce::AffineTransform::translation((float)-imageArea.getX(), (float)-imageArea.getY())
+                            .scaled(scale));
         ig.setColour(Palette::window.withAlpha(0.62f));
         ig.fillRect(zone);
         // Only inside the zone: hatching that reached into the detected range would mark frequencies the
@@ -76,7 +80,8 @@ void ZoneShade::draw(juce::Graphics& g, juce::Rectangle<float> zone, float first
         ig.fillPath(lines);
     }
     g.setOpacity(1.0f); // images are drawn with the current colour's alpha
-    g.drawImageAt(image, imageArea.getX(), imageArea.getY());
+    g.drawImageTransformed(image, juce::AffineTransform::scale(1.0f / scale)
+                                      .translated((float)imageArea.getX(), (float)imageArea.getY()));
 }
 } // namespace graph_paint
 

@@ -34,6 +34,7 @@ public:
 private:
     juce::Rectangle<float> drawnZone;
     float drawnFirstLineX = 0.0f;
+    float drawnScale = 1.0f;
     juce::Rectangle<int> imageArea;
     juce::Image image;
 };

@@ -73,9 +73,9 @@ SideReport runAudio(VezovevaDirADAudioProcessor& processor, const std::atomic<bo
 }
 
 // One editor tick: the snapshot, both scopes, every band's curve at its published frequency and amount,
-// the auto-gain estimate, the frequency graph's update (curves and both analyser rings) and its painting,
-// and a change gesture on a few controls; then the messages a host's loop would
-// dispatch (the parameter tree's timer among them).
+// the auto-gain estimate, the frequency graph's update (curves and both analyser rings) and a change
+// gesture on a few controls; then the messages a host's loop would dispatch (the parameter tree's timer
+// among them).
 class EditorTick
 {
 public:
@@ -116,10 +116,6 @@ public:
         for (float level : graph.inputSpectrum())
             if (std::isnan(level))
                 ++report.nonFiniteValues;
-        {
-            juce::Graphics g(graphImage);
-            graph.paintEntireComponent(g, true);
-        }
 
         auto* parameter = dragged[static_cast<size_t>(report.iterations) % dragged.size()];
         parameter->beginChangeGesture();
@@ -141,7 +137,6 @@ private:
     static constexpr int kGraphWidth = 600;
     static constexpr int kGraphHeight = 300;
     GraphComponent graph;
-    juce::Image graphImage{juce::Image::RGB, kGraphWidth, kGraphHeight, true, juce::SoftwareImageType()};
     std::mt19937 random{7};
     std::uniform_real_distribution<float> pickValue{0.0f, 1.0f};
 };
