@@ -112,5 +112,12 @@ private:
     // Node centres from the published frequencies and the node gains.
     void placeNodes();
 
+    // The parameter the current run of wheel turns writes and when it last turned: one run, one undo step.
+    juce::String wheelParamId;
+    juce::uint32 lastWheelMs = 0;
+    // The pitch a free-move drag places its band against, taken once: the published band frequency lags
+    // the multiplier the drag has just written, so the two must not be mixed mid-drag.
+    double freeMovePitchHz = 0.0;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(GraphComponent)
 };
