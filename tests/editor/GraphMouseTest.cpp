@@ -625,3 +625,24 @@ TEST_F(GraphMouse, EveryDragThroughARealWindowIsOneGestureAndOneUndoStep)
     EXPECT_FALSE(undo.canUndo());
 }
 } // namespace
+
+namespace
+{
+TEST_F(GraphMouse, DoubleClickThroughARealWindowIsOneUndoStep)
+{
+    f.set(band(BandParam::gain), 6.0f);
+    playUntilTracked();
+    HostWindow window(*f.editor);
+    pumpMessagesUntil([] { return false; }, 50);
+    auto& undo = f.processor.undoManager;
+    undo.clearUndoHistory();
+
+    const auto at = nodeAt(0).roundToInt();
+    clickThroughPeer(graph, at);
+    clickThroughPeer(graph, at);
+    EXPECT_EQ(f.get(band(BandParam::gain)), 0.0f);
+    ASSERT_TRUE(undo.undo());
+    EXPECT_NEAR(f.get(band(BandParam::gain)), 6.0f, 1e-4);
+    EXPECT_FALSE(undo.canUndo());
+}
+} // namespace
