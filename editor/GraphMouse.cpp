@@ -239,7 +239,17 @@ void GraphComponent::mouseDrag(const juce::MouseEvent& e)
                          GraphDragRules::gainFromDisplayDb(displayDb, global.scale.get()));
 }
 
+GraphComponent::~GraphComponent()
+{
+    finishDrag();
+}
+
 void GraphComponent::mouseUp(const juce::MouseEvent&)
+{
+    finishDrag();
+}
+
+void GraphComponent::finishDrag()
 {
     if (dragBand >= 0 || dragHandle != kNoHandle)
     {

@@ -423,6 +423,17 @@ TEST_F(GraphMouse, FreeMoveDragsMultiplierAndGainInOneGestureEach)
     EXPECT_EQ(gestures.ended, once);
 }
 
+TEST_F(GraphMouse, ClosingTheEditorMidDragEndsItsGestures)
+{
+    f.set(ParamIds::freeMove, 1.0f);
+    playUntilTracked();
+    GestureCounter gestures(f.processor);
+    graph.mouseDown(event(nodeAt(0), juce::ModifierKeys::leftButtonModifier, 1, nodeAt(0)));
+    EXPECT_EQ(gestures.totalBegun(), 2); // gain and multiplier
+    f.editor.reset();
+    EXPECT_EQ(gestures.ended, gestures.begun);
+}
+
 TEST_F(GraphMouse, RightClickOpensTheBandMenuAndDragsNothing)
 {
     playUntilTracked();
