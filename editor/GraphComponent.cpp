@@ -29,13 +29,13 @@ double GraphComponent::curveFrequency(int j) noexcept
 bool GraphComponent::sidechainHandleCentre(juce::Point<float>& centre) const noexcept
 {
     const auto& band = processor.bandParameters(selectedBand);
-    const float frequency = published.bandFrequency[(size_t)selectedBand];
-    if (geo.isEmpty() || !band.add.isOn() || !band.isDynamic() || !(frequency > 0.0f))
+    const float bandHz = published.bandFrequency[(size_t)selectedBand];
+    if (geo.isEmpty() || !band.add.isOn() || !band.isDynamic() || !(bandHz > 0.0f))
         return false;
-    // The filter's 0 dB peak sits at 42 % of the plot height; the shelving shapes' handle at their -3 dB.
+    // The band-pass peaks at 0 dB, the high and low passes sit at their -3 dB corner.
     const double peakDb = band.scshape.index(3) != 0 ? -3.0 : 0.0;
-    centre = {geo.frequencyToX((double)frequency * band.detfreq.get()),
-              geo.bottom() - (float)(geo.height() * 0.42 * (peakDb + 40.0) / 40.0)};
+    centre = {geo.frequencyToX((double)bandHz * band.detfreq.get()),
+              geo.bottom() - geo.height() * 0.42f * (float)((peakDb + 40.0) / 40.0)};
     return true;
 }
 
@@ -47,13 +47,12 @@ void GraphComponent::computeNodeGains()
         const auto& band = processor.bandParameters(k);
         int type = band.type.index(vivera::dsp::kBandTypeCount);
         if (type >= vivera::dsp::kBandTransient)
-            type = vivera::dsp::kSvfBell; // the level-dependent types are Bells
+            type = vivera::dsp::kBandBell;
         double db = 0.0;
-        if (type <= vivera::dsp::kSvfHighShelf)
+        if (type == vivera::dsp::kBandHighPass || type == vivera::dsp::kBandLowPass)
+            db = band.slope.index(vivera::dsp::kBandSlopeCount) != 0 ? 20.0 * std::log10(band.q.get()) : -3.0;
+        else if (type != vivera::dsp::kBandNotch)
             db = std::clamp(scale * 0.01 * band.gain.get(), -72.0, 72.0);
-        else if (type == vivera::dsp::kSvfHighPass || type == vivera::dsp::kSvfLowPass)
-            // The resonance peak; 6 dB/oct has none and sits at its -3 dB corner.
-            db = band.slope.index(6) != 0 ? 20.0 * std::log10(std::max(1e-6f, band.q.get())) : -3.0;
         nodeDb[(size_t)k] = db;
     }
 }
@@ -62,13 +61,13 @@ void GraphComponent::placeNodes()
 {
     for (int k = 0; k < kNumBands; ++k)
     {
-        auto& node = nodes[(size_t)k];
-        const float frequency = published.bandFrequency[(size_t)k];
-        node.visible = frequency > 0.0f && !geo.isEmpty();
-        if (!node.visible)
+        auto& n = nodes[(size_t)k];
+        const float hz = published.bandFrequency[(size_t)k];
+        n.visible = hz > 0.0f && !geo.isEmpty();
+        if (!n.visible)
             continue;
-        node.x = std::clamp(geo.frequencyToX(frequency), geo.left(), geo.left() + geo.width());
-        node.y = std::clamp(geo.gainToY(nodeDb[(size_t)k]), geo.top(), geo.bottom());
+        n.x = std::clamp(geo.frequencyToX(hz), geo.left(), geo.left() + geo.width());
+        n.y = std::clamp(geo.gainToY(nodeDb[(size_t)k]), geo.top(), geo.bottom());
     }
 }
 
