@@ -4,8 +4,10 @@
 // change nothing but which work can share a vector register.
 #include "dsp/BandDetector.h"
 
+#include "dsp/GainComputerLanes.h"
 #include "dsp/PortableLog10.h"
 #include "dsp/SimdBuild.h"
+#include "dsp/SimdLevel.h"
 #include "dsp/SvfLanes.h"
 
 #include <algorithm>
@@ -209,6 +211,25 @@ inline void computeGain(const DetectorJob& job, const DetectorCoefficients& k, i
     d.reductionDb = (1.0 - coeff) * wantedDb + coeff * d.reductionDb;
 }
 
+// A job's gain computer for the vector kernel: the same inputs computeGain reads.
+kernels::GainLane gainLane(const DetectorJob& job, const DetectorCoefficients& k, JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
+    kernels::GainLane lane;
+    lane.level = c.levelArgument;
+    lane.fullBand = s.sibilance && !s.transientDetector ? c.fullBandArgument : nullptr;
+    lane.transient = s.transientDetector;
+    lane.above = s.above;
+    lane.thresholdDb = s.transientDetector ? k.transientThresholdDb : s.thresholdDb;
+    lane.kneeWidth = k.kneeWidth;
+    lane.slope = k.slope;
+    lane.attack = k.attack;
+    lane.release = k.release;
+    lane.levelDb = &job.detector->levelDb;
+    lane.reductionDb = &job.detector->reductionDb;
+    return lane;
+}
+
 double finishRun(const DetectorJob& job) noexcept
 {
     BandDetector& d = *job.detector;
@@ -248,6 +269,16 @@ void runChunk(DetectorJob* jobs, const DetectorCoefficients* const* coefficients
         finishEnvelope(jobs[j], m, chunks[j]);
         takeLogarithms(jobs[j], m, chunks[j]);
     }
+#if VIVERA_SIMD_AVX2
+    if (count > 1 && activeSimdLevel() == SimdLevel::avx2)
+    {
+        kernels::GainLane gains[kJobsAtOnce];
+        for (int j = 0; j < count; ++j)
+            gains[j] = gainLane(jobs[j], *coefficients[j], chunks[j]);
+        kernels::runGainLanesAvx2(gains, count, m);
+        return;
+    }
+#endif
     for (int i = 0; i < m; ++i)
         for (int j = 0; j < count; ++j)
             computeGain(jobs[j], *coefficients[j], i, chunks[j]);
