@@ -136,7 +136,7 @@ inline void followEnvelope(const DetectorJob& job, const DetectorCoefficients& k
     {
         if (s.rms)
         {
-            // The square roots are taken for the whole chunk at once (finishEnvelopes).
+            // The square roots are taken for the whole chunk at once (finishEnvelope).
             d.meanSquare += (energy - d.meanSquare) * k.follow10ms;
             c.levelArgument[i] = d.meanSquare;
         }

@@ -1,7 +1,8 @@
 // Block kernels for a band cascade. Each section is a causal filter of its own input, so a cascade may be
 // run in pieces, one piece over the whole block before the next, without changing a single bit. Runs of
 // consecutive state-variable sections are software-pipelined with their states in registers, so the long
-// latency chain of one section overlaps the others'; a stereo pair shares one SSE2 register.
+// latency chain of one section overlaps the others'; a stereo pair shares one SSE2 register, or with AVX2
+// two sections of a stereo pair share one 256-bit register.
 #include "dsp/CascadeBlock.h"
 #include "dsp/CascadeBlockKernels.h"
 #include "dsp/Constants.h"
