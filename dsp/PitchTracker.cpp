@@ -245,9 +245,12 @@ void PitchTracker::analyse() noexcept
     std::copy(ring + start, ring + start + firstPart, frame);
     std::copy(ring, ring + (kFrameSize - firstPart), frame + firstPart);
 
-    float peak = 0.0f;
-    for (float v : frame)
-        peak = std::max(peak, std::abs(v));
+    // Eight running maxima, so the comparisons do not wait on each other and fill one vector register.
+    float lanePeaks[8] = {};
+    for (int i = 0; i < kFrameSize; i += 8)
+        for (int lane = 0; lane < 8; ++lane)
+            lanePeaks[lane] = std::max(lanePeaks[lane], std::abs(frame[i + lane]));
+    const float peak = *std::max_element(std::begin(lanePeaks), std::end(lanePeaks));
     levelDb = static_cast<float>(20.0 * std::log10(static_cast<double>(peak) + 1e-12));
 
     if (peak <= kSilencePeak || (gateDb > kGateOffDb && levelDb < gateDb))
@@ -257,15 +260,6 @@ void PitchTracker::analyse() noexcept
     }
 
     differenceFunction.compute(frame, windowLength, maxLag, difference);
-
-    cmndf[0] = 1.0;
-    double runningSum = 0.0;
-    for (int tau = 1; tau <= maxLag; ++tau)
-    {
-        const double d = difference[tau];
-        runningSum += d;
-        cmndf[tau] = runningSum > 0.0 ? tau * d / runningSum : 1.0;
-    }
 
     const int tau = periodLag();
     if (tau == 0)
@@ -282,14 +276,34 @@ void PitchTracker::analyse() noexcept
     accept(std::min(frequency, kMaxPitchHz));
 }
 
-int PitchTracker::periodLag() const noexcept
+int PitchTracker::periodLag() noexcept
 {
+    // The normalised difference is filled in only as far as the search reads it: a tone's period is usually
+    // found long before the last lag, and each value costs a division.
+    cmndf[0] = 1.0;
+    int normalised = 0;
+    double runningSum = 0.0;
+    const auto normaliseUpTo = [&](int last) noexcept
+    {
+        while (normalised < last)
+        {
+            const int lag = ++normalised;
+            const double d = difference[lag];
+            runningSum += d;
+            cmndf[lag] = runningSum > 0.0 ? lag * d / runningSum : 1.0;
+        }
+    };
+    normaliseUpTo(minLag);
     for (int tau = minLag; tau <= maxLag - 1; ++tau)
     {
+        normaliseUpTo(tau + 1);
         if (cmndf[tau] < threshold)
         {
             while (tau + 1 <= maxLag - 1 && cmndf[tau] > cmndf[tau + 1])
+            {
                 ++tau;
+                normaliseUpTo(tau + 1);
+            }
             return tau;
         }
         // A period that falls between two lags leaves both neighbours above the true minimum, so a perfectly

@@ -83,8 +83,9 @@ private:
     void pushBlockSampleBySample(const float* x, int count) noexcept;
     // Stores one filtered, decimated sample and runs the analysis when a hop completes.
     void keepDecimated(float y) noexcept;
-    // The lag of the first dip under the threshold, at its local minimum; 0 when there is none.
-    int periodLag() const noexcept;
+    // The lag of the first dip under the threshold, at its local minimum; 0 when there is none. Fills cmndf
+    // from the raw difference as far as it reads (at least up to the returned lag + 1).
+    int periodLag() noexcept;
     void miss() noexcept;
     void accept(double frequencyHz) noexcept;
 };
