@@ -16,7 +16,7 @@ struct Rows
 
 Rows load(const double* column) noexcept
 {
-    return {_mm256_load_pd(column), _mm256_load_pd(column + 4)};
+    return {_mm256_loadu_pd(column), _mm256_loadu_pd(column + 4)};
 }
 
 Rows times(const Rows& c, __m256d v) noexcept

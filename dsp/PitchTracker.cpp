@@ -211,6 +211,7 @@ void PitchTracker::pushBlockSampleBySample(const float* x, int count) noexcept
         double y = processTrackerBiquad(lp2, processTrackerBiquad(lp1, processTrackerBiquad(hp, x[i])));
         if (!std::isfinite(y))
         {
+            // As in filterSamples: clear the recursions rather than carry the bad value on.
             hp.s1 = hp.s2 = lp1.s1 = lp1.s2 = lp2.s1 = lp2.s2 = 0.0;
             y = 0.0;
         }
