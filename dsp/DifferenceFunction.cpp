@@ -47,17 +47,36 @@ void DifferenceFunction::compute(const float* frame, int windowLength, int maxLa
         partial[0] += static_cast<double>(newest[k]) * newest[k];
     const double newestEnergy = (partial[0] + partial[1]) + (partial[2] + partial[3]);
 
+    // The energy of the window moved tau samples into the past is the newest energy plus a running sum of
+    // (entering^2 - leaving^2). The running sum is taken in four stretches side by side, then joined, so the
+    // additions do not wait on each other one lag at a time.
     const int newestOffset = kFrameSize - windowLength;
-    double shiftedEnergy = newestEnergy; // energy of the window moved tau samples into the past
     d[0] = 0.0;
-    for (int tau = 1; tau <= maxLag; ++tau)
+    const int stretch = (maxLag + 3) / 4;
+    double partialRun[4] = {};
+    for (int step = 0; step < stretch; ++step)
+        for (int part = 0; part < 4; ++part)
+        {
+            const int tau = 1 + part * stretch + step;
+            if (tau > maxLag)
+                continue;
+            const double entering = samples[newestOffset - tau];
+            const double leaving = samples[kFrameSize - tau];
+            partialRun[part] += entering * entering - leaving * leaving;
+            d[tau] = partialRun[part];
+        }
+    double offset = newestEnergy;
+    for (int part = 0; part < 4; ++part)
     {
-        const double entering = samples[newestOffset - tau];
-        const double leaving = samples[kFrameSize - tau];
-        shiftedEnergy += entering * entering - leaving * leaving;
-        const double value =
-            newestEnergy + shiftedEnergy - 2.0 * static_cast<double>(correlation[newestOffset - tau]);
-        d[tau] = std::max(value, 0.0);
+        const int last = std::min(maxLag, (part + 1) * stretch);
+        for (int tau = 1 + part * stretch; tau <= last; ++tau)
+        {
+            const double shiftedEnergy = offset + d[tau];
+            const double value =
+                newestEnergy + shiftedEnergy - 2.0 * static_cast<double>(correlation[newestOffset - tau]);
+            d[tau] = std::max(value, 0.0);
+        }
+        offset += partialRun[part];
     }
 }
 
