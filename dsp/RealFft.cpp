@@ -127,12 +127,13 @@ void fftSplitInverseScalar(const FftTables& t, float* re, float* im, int endSlot
 
 namespace
 {
-constexpr int kVectorSlots = 16; // the 256-bit split handles the octaves from slot 16 on
+constexpr int kVectorSlots = 16;  // the 256-bit split handles the octaves from slot 16 on
+constexpr int kVectorPoints = 32; // and the 256-bit transform needs at least this many points
 
 bool useAvx2(int points) noexcept
 {
 #if VIVERA_SIMD_AVX2
-    return points >= kVectorSlots && activeSimdLevel() == SimdLevel::avx2;
+    return points >= kVectorPoints && activeSimdLevel() == SimdLevel::avx2;
 #else
     (void)points;
     return false;

@@ -53,7 +53,7 @@ namespace kernels
 // natural order in, bit-reversed out (decimation in frequency); inverse points: bit-reversed in, natural out,
 // conjugate twiddles, unscaled (decimation in time). The splits turn the transform of the even samples (as
 // real parts) and odd samples (as imaginary parts) into the real spectrum and back, slot by slot except the
-// shared DC/Nyquist slot 0, for slots from firstSlot on. The 256-bit versions need points >= 16.
+// shared DC/Nyquist slot 0, for the slots below endSlot. The 256-bit versions need points >= 32.
 struct FftTables
 {
     int points;
@@ -64,8 +64,8 @@ struct FftTables
 };
 void fftForwardPointsScalar(const FftTables& t, float* re, float* im) noexcept;
 void fftInversePointsScalar(const FftTables& t, float* re, float* im) noexcept;
-void fftSplitForwardScalar(const FftTables& t, float* re, float* im, int firstSlot) noexcept;
-void fftSplitInverseScalar(const FftTables& t, float* re, float* im, int firstSlot) noexcept;
+void fftSplitForwardScalar(const FftTables& t, float* re, float* im, int endSlot) noexcept;
+void fftSplitInverseScalar(const FftTables& t, float* re, float* im, int endSlot) noexcept;
 void fftForwardPointsAvx2(const FftTables& t, float* re, float* im) noexcept;
 void fftInversePointsAvx2(const FftTables& t, float* re, float* im) noexcept;
 void fftSplitForwardAvx2(const FftTables& t, float* re, float* im) noexcept; // slots 16 and up

@@ -1,6 +1,7 @@
 // 256-bit bodies of the RealFft passes, eight single-precision values to a register. The stages whose
-// butterflies span eight or more points run across registers; the last three (spans 4, 2, 1) pair lanes of
-// one register and are done in-register with lane shuffles, so no pass falls back to scalar code. Built with
+// butterflies span eight or more points run across registers, two stages per pass over the data; the last
+// three (spans 4, 2, 1) pair lanes of one register and are done in-register with lane shuffles, so no pass
+// falls back to scalar code. The transform needs at least 32 points. Built with
 // AVX2 for this file alone and only called when the processor has it; it uses nothing but intrinsics and raw
 // pointers, so no shared inline code is compiled for AVX2 here.
 #include "dsp/RealFft.h"
@@ -71,69 +72,184 @@ __m256 reversed(__m256 v) noexcept
 }
 } // namespace
 
+namespace
+{
+Complex8 load(const float* re, const float* im) noexcept
+{
+    return {_mm256_loadu_ps(re), _mm256_loadu_ps(im)};
+}
+
+void store(Complex8 x, float* re, float* im) noexcept
+{
+    _mm256_storeu_ps(re, x.re);
+    _mm256_storeu_ps(im, x.im);
+}
+
+Complex8 plus(Complex8 a, Complex8 b) noexcept
+{
+    return {_mm256_add_ps(a.re, b.re), _mm256_add_ps(a.im, b.im)};
+}
+
+Complex8 minus(Complex8 a, Complex8 b) noexcept
+{
+    return {_mm256_sub_ps(a.re, b.re), _mm256_sub_ps(a.im, b.im)};
+}
+
+// Decimation-in-frequency butterfly: a + b, (a - b) w.
+void forwardButterfly(Complex8& a, Complex8& b, const float* wr, const float* wi) noexcept
+{
+    const Complex8 difference = minus(a, b);
+    a = plus(a, b);
+    b = times(difference, _mm256_loadu_ps(wr), _mm256_loadu_ps(wi));
+}
+
+// Decimation-in-time butterfly: a + b conj(w), a - b conj(w).
+void inverseButterfly(Complex8& a, Complex8& b, const float* wr, const float* wi) noexcept
+{
+    const Complex8 t = timesConjugate(b, _mm256_loadu_ps(wr), _mm256_loadu_ps(wi));
+    b = minus(a, t);
+    a = plus(a, t);
+}
+
+Complex8 forwardTail(Complex8 x, const LaneTwiddles& w) noexcept
+{
+    x = times({sumAndDifference<4>(x.re), sumAndDifference<4>(x.im)}, w.re4, w.im4);
+    x = times({sumAndDifference<2>(x.re), sumAndDifference<2>(x.im)}, w.re2, w.im2);
+    return {sumAndDifference<1>(x.re), sumAndDifference<1>(x.im)};
+}
+
+Complex8 inverseHead(Complex8 x, const LaneTwiddles& w) noexcept
+{
+    x = {sumAndDifference<1>(x.re), sumAndDifference<1>(x.im)};
+    x = timesConjugate(x, w.re2, w.im2);
+    x = {sumAndDifference<2>(x.re), sumAndDifference<2>(x.im)};
+    x = timesConjugate(x, w.re4, w.im4);
+    return {sumAndDifference<4>(x.re), sumAndDifference<4>(x.im)};
+}
+
+// Two stages per pass over the data (half-spans 2s and s), the same butterflies as one stage at a time.
+// Stages with half-spans of 32 and more run this way; the last pass does 16, 8 and the in-register stages on
+// 32 points at a time, so the whole transform reads and writes the data three times for 512 points.
+constexpr int kLastPassPoints = 32;
+} // namespace
+
 void fftForwardPointsAvx2(const FftTables& t, float* re, float* im) noexcept
 {
     const int points = t.points;
-    for (int span = points / 2; span >= 8; span /= 2)
+    const float* wr = t.stageRe;
+    const float* wi = t.stageIm;
+    int span = points / 2;
+    // An odd number of stages above the last pass: one of them alone.
+    int stagesAbove = 0;
+    for (int s = span; s >= kLastPassPoints; s /= 2)
+        ++stagesAbove;
+    if (stagesAbove % 2 == 1)
     {
-        const float* wr = t.stageRe + span - 1;
-        const float* wi = t.stageIm + span - 1;
         for (int group = 0; group < points; group += 2 * span)
             for (int j = 0; j < span; j += 8)
             {
-                float* ar = re + group + j;
-                float* ai = im + group + j;
-                const __m256 xr = _mm256_loadu_ps(ar), xi = _mm256_loadu_ps(ai);
-                const __m256 yr = _mm256_loadu_ps(ar + span), yi = _mm256_loadu_ps(ai + span);
-                _mm256_storeu_ps(ar, _mm256_add_ps(xr, yr));
-                _mm256_storeu_ps(ai, _mm256_add_ps(xi, yi));
-                const Complex8 d = times({_mm256_sub_ps(xr, yr), _mm256_sub_ps(xi, yi)},
-                                         _mm256_loadu_ps(wr + j), _mm256_loadu_ps(wi + j));
-                _mm256_storeu_ps(ar + span, d.re);
-                _mm256_storeu_ps(ai + span, d.im);
+                float* r = re + group + j;
+                float* i = im + group + j;
+                Complex8 a = load(r, i), b = load(r + span, i + span);
+                forwardButterfly(a, b, wr + span - 1 + j, wi + span - 1 + j);
+                store(a, r, i);
+                store(b, r + span, i + span);
+            }
+        span /= 2;
+    }
+    for (; span >= 2 * kLastPassPoints; span /= 4)
+    {
+        const int inner = span / 2;
+        for (int group = 0; group < points; group += 2 * span)
+            for (int j = 0; j < inner; j += 8)
+            {
+                float* r = re + group + j;
+                float* i = im + group + j;
+                Complex8 x0 = load(r, i), x1 = load(r + inner, i + inner);
+                Complex8 x2 = load(r + span, i + span), x3 = load(r + span + inner, i + span + inner);
+                forwardButterfly(x0, x2, wr + span - 1 + j, wi + span - 1 + j);
+                forwardButterfly(x1, x3, wr + span - 1 + inner + j, wi + span - 1 + inner + j);
+                forwardButterfly(x0, x1, wr + inner - 1 + j, wi + inner - 1 + j);
+                forwardButterfly(x2, x3, wr + inner - 1 + j, wi + inner - 1 + j);
+                store(x0, r, i);
+                store(x1, r + inner, i + inner);
+                store(x2, r + span, i + span);
+                store(x3, r + span + inner, i + span + inner);
             }
     }
     const LaneTwiddles w = laneTwiddles(t);
-    for (int g = 0; g < points; g += 8)
+    for (int g = 0; g < points; g += kLastPassPoints)
     {
-        Complex8 x{_mm256_loadu_ps(re + g), _mm256_loadu_ps(im + g)};
-        x = times({sumAndDifference<4>(x.re), sumAndDifference<4>(x.im)}, w.re4, w.im4);
-        x = times({sumAndDifference<2>(x.re), sumAndDifference<2>(x.im)}, w.re2, w.im2);
-        _mm256_storeu_ps(re + g, sumAndDifference<1>(x.re));
-        _mm256_storeu_ps(im + g, sumAndDifference<1>(x.im));
+        float* r = re + g;
+        float* i = im + g;
+        Complex8 x0 = load(r, i), x1 = load(r + 8, i + 8), x2 = load(r + 16, i + 16),
+                 x3 = load(r + 24, i + 24);
+        forwardButterfly(x0, x2, wr + 15, wi + 15);
+        forwardButterfly(x1, x3, wr + 23, wi + 23);
+        forwardButterfly(x0, x1, wr + 7, wi + 7);
+        forwardButterfly(x2, x3, wr + 7, wi + 7);
+        store(forwardTail(x0, w), r, i);
+        store(forwardTail(x1, w), r + 8, i + 8);
+        store(forwardTail(x2, w), r + 16, i + 16);
+        store(forwardTail(x3, w), r + 24, i + 24);
     }
 }
 
 void fftInversePointsAvx2(const FftTables& t, float* re, float* im) noexcept
 {
     const int points = t.points;
+    const float* wr = t.stageRe;
+    const float* wi = t.stageIm;
     const LaneTwiddles w = laneTwiddles(t);
-    for (int g = 0; g < points; g += 8)
+    for (int g = 0; g < points; g += kLastPassPoints)
     {
-        Complex8 x{_mm256_loadu_ps(re + g), _mm256_loadu_ps(im + g)};
-        x = {sumAndDifference<1>(x.re), sumAndDifference<1>(x.im)};
-        x = timesConjugate(x, w.re2, w.im2);
-        x = {sumAndDifference<2>(x.re), sumAndDifference<2>(x.im)};
-        x = timesConjugate(x, w.re4, w.im4);
-        _mm256_storeu_ps(re + g, sumAndDifference<4>(x.re));
-        _mm256_storeu_ps(im + g, sumAndDifference<4>(x.im));
+        float* r = re + g;
+        float* i = im + g;
+        Complex8 x0 = inverseHead(load(r, i), w), x1 = inverseHead(load(r + 8, i + 8), w);
+        Complex8 x2 = inverseHead(load(r + 16, i + 16), w), x3 = inverseHead(load(r + 24, i + 24), w);
+        inverseButterfly(x0, x1, wr + 7, wi + 7);
+        inverseButterfly(x2, x3, wr + 7, wi + 7);
+        inverseButterfly(x0, x2, wr + 15, wi + 15);
+        inverseButterfly(x1, x3, wr + 23, wi + 23);
+        store(x0, r, i);
+        store(x1, r + 8, i + 8);
+        store(x2, r + 16, i + 16);
+        store(x3, r + 24, i + 24);
     }
-    for (int span = 8; span < points; span *= 2)
+    int inner = kLastPassPoints;
+    for (; 4 * inner <= points; inner *= 4)
     {
-        const float* wr = t.stageRe + span - 1;
-        const float* wi = t.stageIm + span - 1;
+        const int span = 2 * inner;
+        for (int group = 0; group < points; group += 2 * span)
+            for (int j = 0; j < inner; j += 8)
+            {
+                float* r = re + group + j;
+                float* i = im + group + j;
+                Complex8 x0 = load(r, i), x1 = load(r + inner, i + inner);
+                Complex8 x2 = load(r + span, i + span), x3 = load(r + span + inner, i + span + inner);
+                inverseButterfly(x0, x1, wr + inner - 1 + j, wi + inner - 1 + j);
+                inverseButterfly(x2, x3, wr + inner - 1 + j, wi + inner - 1 + j);
+                inverseButterfly(x0, x2, wr + span - 1 + j, wi + span - 1 + j);
+                inverseButterfly(x1, x3, wr + span - 1 + inner + j, wi + span - 1 + inner + j);
+                store(x0, r, i);
+                store(x1, r + inner, i + inner);
+                store(x2, r + span, i + span);
+                store(x3, r + span + inner, i + span + inner);
+            }
+    }
+    if (inner < points)
+    {
+        // An odd number of stages above the first pass: the last one alone.
+        const int span = inner;
         for (int group = 0; group < points; group += 2 * span)
             for (int j = 0; j < span; j += 8)
             {
-                float* ar = re + group + j;
-                float* ai = im + group + j;
-                const Complex8 b = timesConjugate({_mm256_loadu_ps(ar + span), _mm256_loadu_ps(ai + span)},
-                                                  _mm256_loadu_ps(wr + j), _mm256_loadu_ps(wi + j));
-                const __m256 xr = _mm256_loadu_ps(ar), xi = _mm256_loadu_ps(ai);
-                _mm256_storeu_ps(ar, _mm256_add_ps(xr, b.re));
-                _mm256_storeu_ps(ai, _mm256_add_ps(xi, b.im));
-                _mm256_storeu_ps(ar + span, _mm256_sub_ps(xr, b.re));
-                _mm256_storeu_ps(ai + span, _mm256_sub_ps(xi, b.im));
+                float* r = re + group + j;
+                float* i = im + group + j;
+                Complex8 a = load(r, i), b = load(r + span, i + span);
+                inverseButterfly(a, b, wr + span - 1 + j, wi + span - 1 + j);
+                store(a, r, i);
+                store(b, r + span, i + span);
             }
     }
 }
