@@ -42,6 +42,8 @@ public:
     };
 
     explicit GraphComponent(VezovevaDirADAudioProcessor& processor);
+    // Closes a drag's open change gestures, so a host never waits for the end of one whose editor is gone.
+    ~GraphComponent() override;
 
     std::function<void(int slot)> onBandSelected;
     std::function<void(int slot)> onBandMenu;
@@ -111,6 +113,16 @@ private:
     void computeNodeGains();
     // Node centres from the published frequencies and the node gains.
     void placeNodes();
+
+    // The parameter the current run of wheel turns writes and when it last turned: one run, one undo step.
+    juce::String wheelParamId;
+    juce::uint32 lastWheelMs = 0;
+    // The pitch a free-move drag places its band against, taken once: the published band frequency lags
+    // the multiplier the drag has just written, so the two must not be mixed mid-drag.
+    double freeMovePitchHz = 0.0;
+
+    // Ends the gestures of the drag in progress, if any, and forgets it.
+    void finishDrag();
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(GraphComponent)
 };
