@@ -127,17 +127,41 @@ void fftSplitInverseScalar(const FftTables& t, float* re, float* im, int endSlot
 
 namespace
 {
+#if VIVERA_SIMD_AVX2
 constexpr int kVectorSlots = 16;  // the 256-bit split handles the octaves from slot 16 on
 constexpr int kVectorPoints = 32; // and the 256-bit transform needs at least this many points
+#endif
 
-bool useAvx2(int points) noexcept
+// The complex transform and the split, forward, on the widest path available.
+void transformAndSplit(const kernels::FftTables& t, float* re, float* im) noexcept
 {
 #if VIVERA_SIMD_AVX2
-    return points >= kVectorPoints && activeSimdLevel() == SimdLevel::avx2;
-#else
-    (void)points;
-    return false;
+    if (t.points >= kVectorPoints && activeSimdLevel() == SimdLevel::avx2)
+    {
+        kernels::fftForwardPointsAvx2(t, re, im);
+        kernels::fftSplitForwardAvx2(t, re, im);
+        kernels::fftSplitForwardScalar(t, re, im, kVectorSlots);
+        return;
+    }
 #endif
+    kernels::fftForwardPointsScalar(t, re, im);
+    kernels::fftSplitForwardScalar(t, re, im, t.points);
+}
+
+// The reverse: the split back, then the inverse complex transform.
+void unsplitAndTransform(const kernels::FftTables& t, float* re, float* im) noexcept
+{
+#if VIVERA_SIMD_AVX2
+    if (t.points >= kVectorPoints && activeSimdLevel() == SimdLevel::avx2)
+    {
+        kernels::fftSplitInverseAvx2(t, re, im);
+        kernels::fftSplitInverseScalar(t, re, im, kVectorSlots);
+        kernels::fftInversePointsAvx2(t, re, im);
+        return;
+    }
+#endif
+    kernels::fftSplitInverseScalar(t, re, im, t.points);
+    kernels::fftInversePointsScalar(t, re, im);
 }
 
 kernels::FftTables tablesOf(const RealFft& fft) noexcept
@@ -186,18 +210,7 @@ void RealFft::forwardPacked(const float* input, PackedSpectrum& s) const noexcep
         s.re[j] = input[2 * j];
         s.im[j] = input[2 * j + 1];
     }
-    const auto t = tablesOf(*this);
-    if (useAvx2(points))
-    {
-        kernels::fftForwardPointsAvx2(t, s.re, s.im);
-        kernels::fftSplitForwardAvx2(t, s.re, s.im);
-        kernels::fftSplitForwardScalar(t, s.re, s.im, kVectorSlots);
-    }
-    else
-    {
-        kernels::fftForwardPointsScalar(t, s.re, s.im);
-        kernels::fftSplitForwardScalar(t, s.re, s.im, points);
-    }
+    transformAndSplit(tablesOf(*this), s.re, s.im);
     const float z0r = s.re[0], z0i = s.im[0];
     s.re[0] = z0r + z0i; // DC
     s.im[0] = z0r - z0i; // Nyquist
@@ -209,18 +222,7 @@ void RealFft::inversePacked(PackedSpectrum& s, float* output) const noexcept
     const float dc = s.re[0], nyquist = s.im[0];
     s.re[0] = 0.5f * (dc + nyquist);
     s.im[0] = 0.5f * (dc - nyquist);
-    const auto t = tablesOf(*this);
-    if (useAvx2(points))
-    {
-        kernels::fftSplitInverseAvx2(t, s.re, s.im);
-        kernels::fftSplitInverseScalar(t, s.re, s.im, kVectorSlots);
-        kernels::fftInversePointsAvx2(t, s.re, s.im);
-    }
-    else
-    {
-        kernels::fftSplitInverseScalar(t, s.re, s.im, points);
-        kernels::fftInversePointsScalar(t, s.re, s.im);
-    }
+    unsplitAndTransform(tablesOf(*this), s.re, s.im);
     const float scale = 1.0f / static_cast<float>(points);
     for (int j = 0; j < points; ++j)
     {
