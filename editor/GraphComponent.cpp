@@ -1,5 +1,6 @@
 #include "editor/GraphComponent.h"
 
+#include "editor/GraphAnalyser.h"
 #include "editor/controls/Palette.h"
 #include "engine/PluginProcessor.h"
 
@@ -11,8 +12,8 @@ GraphComponent::GraphComponent(VezovevaDirADAudioProcessor& processorToShow)
 {
     // It paints every pixel, so the window need not paint behind it.
     setOpaque(true);
-    spectrumIn.fill(-120.0f);
-    spectrumOut.fill(-120.0f);
+    spectrumIn.fill(graph_analyser::kSilenceDb);
+    spectrumOut.fill(graph_analyser::kSilenceDb);
 }
 
 void GraphComponent::setSelectedBand(int slot)
@@ -22,7 +23,7 @@ void GraphComponent::setSelectedBand(int slot)
 
 double GraphComponent::curveFrequency(int j) noexcept
 {
-    return GraphGeometry::kMinHz * std::pow(GraphGeometry::kDecades, (double)j / (kCurvePoints - 1));
+    return graph_curves::pointFrequency(j);
 }
 
 bool GraphComponent::sidechainHandleCentre(juce::Point<float>& centre) const noexcept
@@ -75,18 +76,70 @@ void GraphComponent::updateFromProcessor(const TelemetrySnapshot& telemetry)
     published = telemetry;
     if (geo.isEmpty())
         return;
+
+    curvePoints.prepare(telemetry.sampleRate);
+    hasMidSide = false;
+    hasDynamicStereo = false;
     computeNodeGains();
+
+    const graph_curves::CurveSums sums{curveMain.data(), curveStatic.data(), curveMid.data(),
+                                       curveSide.data()};
+    sums.clear();
+    double maxDb = 0.0;
+    for (int k = 0; k < kNumBands; ++k)
+    {
+        const auto slot = (size_t)k;
+        const auto& band = processor.bandParameters(k);
+        const double frequency = telemetry.bandFrequency[slot];
+        const bool dynamic = band.isDynamic();
+        const int channel = band.chan.index(3);
+        const double amount = dynamic ? (double)telemetry.bandDynamicAmount[slot] : 1.0;
+        bandActive[slot] = processor.designBand(k, frequency, false, amount, liveDesigns[slot]);
+        if (!bandActive[slot])
+            continue;
+        // What the band would do at full action, drawn behind the live curve.
+        if (dynamic)
+            processor.designBand(k, frequency, false, 1.0, fullDesigns[slot]);
+        if (channel != 0)
+            hasMidSide = true;
+        else if (dynamic)
+            hasDynamicStereo = true;
+        maxDb = std::max(maxDb, nodeDb[slot]);
+        sums.addBand(liveDesigns[slot], dynamic ? fullDesigns[slot] : liveDesigns[slot], dynamic, channel,
+                     curvePoints);
+    }
+    for (int j = 0; j < kCurvePoints; ++j)
+    {
+        const auto i = (size_t)j;
+        maxDb = std::max(
+            {maxDb, (double)curveMain[i], (double)curveStatic[i], (double)curveMid[i], (double)curveSide[i]});
+    }
+
+    // The gain scale grows smoothly when boosts pass +12 or +24 dB and shrinks back when they go.
+    const double target = maxDb > 24.0 ? 36.0 : maxDb > 12.0 ? 24.0 : 12.0;
+    geo.eqTopDb += (target - geo.eqTopDb) * 0.2;
+
     placeNodes();
+
+    // Both rings as of one write index, oldest sample first.
+    processor.copyScopes(fftBuffer.data(), outputFrame.data());
+    analyseFrame(spectrumIn);
+    std::copy(outputFrame.begin(), outputFrame.end(), fftBuffer.begin());
+    analyseFrame(spectrumOut);
+
     repaint();
+}
+
+void GraphComponent::analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept
+{
+    std::fill(fftBuffer.begin() + kFftSize, fftBuffer.end(), 0.0f);
+    window.multiplyWithWindowingTable(fftBuffer.data(), (size_t)kFftSize);
+    fft.performFrequencyOnlyForwardTransform(fftBuffer.data(), true);
+    graph_analyser::smoothSpectrum(fftBuffer.data(), spectrum.data());
 }
 
 void GraphComponent::resized()
 {
     geo.plotArea = GraphGeometry::plotAreaFor((float)getWidth(), (float)getHeight());
     placeNodes();
-}
-
-void GraphComponent::paint(juce::Graphics& g)
-{
-    g.fillAll(Palette::panel);
 }

@@ -8,7 +8,9 @@
 
 #include "dsp/BandCascade.h"
 #include "dsp/Constants.h"
+#include "editor/GraphCurves.h"
 #include "editor/GraphGeometry.h"
+#include "editor/GraphPainter.h"
 #include "engine/telemetry/Telemetry.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -113,6 +115,17 @@ private:
     void computeNodeGains();
     // Node centres from the published frequencies and the node gains.
     void placeNodes();
+
+    // Work areas of the per-tick update, allocated once so a tick allocates nothing.
+    std::array<float, kFftSize> outputFrame{}; // the output ring, copied with the input ring in one read
+    graph_curves::CurvePoints curvePoints;
+    std::array<vivera::dsp::BandCascade, vivera::dsp::kNumBands> liveDesigns{}, fullDesigns{};
+    std::array<bool, vivera::dsp::kNumBands> bandActive{};
+    juce::Path tracePath, fillPath;                   // reused by paint
+    std::array<graph_paint::ZoneShade, 2> zoneShades; // below the detector's high-pass, above its low-pass
+    // Windows the frame in fftBuffer, transforms it and smooths its levels into `spectrum`.
+    void analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept;
+    friend struct GraphPainter; // paint's steps, in GraphPainter.cpp
 
     // The parameter the current run of wheel turns writes and when it last turned: one run, one undo step.
     juce::String wheelParamId;

@@ -2,6 +2,7 @@
 // parameters at random, and the message thread does everything an editor tick does. Built into the normal
 // suite as a stress test and, alone, into a ThreadSanitizer build, where any data race between the two
 // sides is reported.
+#include "editor/GraphComponent.h"
 #include "support/MessagePump.h"
 #include "support/ProcessorHarness.h"
 
@@ -72,8 +73,9 @@ SideReport runAudio(VezovevaDirADAudioProcessor& processor, const std::atomic<bo
 }
 
 // One editor tick: the snapshot, both scopes, every band's curve at its published frequency and amount,
-// the auto-gain estimate and a change gesture on a few controls; then the messages a host's loop would
-// dispatch (the parameter tree's timer among them).
+// the auto-gain estimate, the frequency graph's update (curves and both analyser rings) and a change
+// gesture on a few controls; then the messages a host's loop would dispatch (the parameter tree's timer
+// among them).
 class EditorTick
 {
 public:
@@ -83,8 +85,10 @@ public:
                                 processor.bandParameters(1).mult.parameter,
                                 processor.bandParameters(2).q.parameter,
                                 processor.globalParameters().mix.parameter,
-                                processor.globalParameters().out.parameter}
+                                processor.globalParameters().out.parameter},
+          graph(p)
     {
+        graph.setSize(kGraphWidth, kGraphHeight);
     }
 
     void run(SideReport& report)
@@ -108,6 +112,11 @@ public:
         if (!std::isfinite(processor.estimateAutoGain(snapshot.pitchHz)))
             ++report.nonFiniteValues;
 
+        graph.updateFromProcessor(snapshot);
+        for (float level : graph.inputSpectrum())
+            if (std::isnan(level))
+                ++report.nonFiniteValues;
+
         auto* parameter = dragged[static_cast<size_t>(report.iterations) % dragged.size()];
         parameter->beginChangeGesture();
         parameter->setValueNotifyingHost(pickValue(random));
@@ -125,6 +134,9 @@ private:
     VezovevaDirADAudioProcessor& processor;
     std::vector<juce::AudioProcessorParameter*> dragged;
     std::array<float, Telemetry::kScopeSize> inputScope{}, outputScope{};
+    static constexpr int kGraphWidth = 600;
+    static constexpr int kGraphHeight = 300;
+    GraphComponent graph;
     std::mt19937 random{7};
     std::uniform_real_distribution<float> pickValue{0.0f, 1.0f};
 };

@@ -1,0 +1,548 @@
+// Painting the graph, back to front: background and scales, then, clipped to the plot, the spectra, the
+// harmonic ladder, the ignored zones, the sidechain filter and the response curves; then the detector
+// handles, badges, legend and nodes on top.
+#include "editor/GraphPainter.h"
+
+#include "editor/GraphAnalyser.h"
+#include "editor/GraphComponent.h"
+#include "editor/controls/BandText.h"
+#include "editor/controls/Localisation.h"
+#include "editor/controls/Palette.h"
+#include "engine/PluginProcessor.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace graph_paint
+{
+int gainGridStep(double topDb) noexcept
+{
+    return topDb > 12.5 ? 12 : 6;
+}
+
+float ladderLineAlpha(int harmonic, bool marked, bool pitchLost) noexcept
+{
+    const float dim = pitchLost ? 0.35f : 1.0f;
+    return dim * (harmonic == 1 ? 0.55f : marked ? 0.4f : 0.13f);
+}
+
+float ladderLabelAlpha(int harmonic, bool marked, bool pitchLost) noexcept
+{
+    const float dim = pitchLost ? 0.35f : 1.0f;
+    return dim * (harmonic == 1 || marked ? 0.95f : 0.45f);
+}
+
+juce::String nodeMultiplierText(float multiplier)
+{
+    const float whole = std::round(multiplier);
+    if (multiplier >= 1.0f && std::abs(multiplier - whole) < 0.005f)
+        return juce::String((long long)whole);
+    auto text = juce::String(multiplier, 2);
+    if (text.containsChar('.'))
+        text = text.trimCharactersAtEnd("0").trimCharactersAtEnd(".");
+    return text;
+}
+
+juce::String nodeTypeLabel(int type, int channel)
+{
+    static const char* const names[] = {"B", "LS", "HS", "N", "HP", "LP", "TR", "SI", "BG", "SU"};
+    const juce::String name = names[std::clamp(type, 0, 9)];
+    return name + (channel == 1 ? " M" : channel == 2 ? " S" : "");
+}
+void ZoneShade::draw(juce::Graphics& g, juce::Rectangle<float> zone, float firstLineX)
+{
+    if (zone.isEmpty())
+        return;
+    // Drawn at the display's pixel density, so the hatching stays as sharp as lines stroked directly.
+    const float scale = std::max(1.0f, g.getInternalContext().getPhysicalPixelScaleFactor());
+    if (image.isNull() || zone != drawnZone || firstLineX != drawnFirstLineX || scale != drawnScale)
+    {
+        drawnZone = zone;
+        drawnFirstLineX = firstLineX;
+        drawnScale = scale;
+        imageArea = zone.getSmallestIntegerContainer();
+        image = juce::Image(juce::Image::ARGB, juce::roundToInt((float)imageArea.getWidth() * scale),
+                            juce::roundToInt((float)imageArea.getHeight() * scale), true,
+                            juce::SoftwareImageType());
+        juce::Graphics ig(image);
+        ig.addTransform(juce::AffineTransform::translation((float)-imageArea.getX(), (float)-imageArea.getY())
+                            .scaled(scale));
+        ig.setColour(Palette::window.withAlpha(0.62f));
+        ig.fillRect(zone);
+        // Only inside the zone: hatching that reached into the detected range would mark frequencies the
+        // detector does hear as ignored.
+        ig.reduceClipRegion(zone.toNearestInt());
+        juce::Path lines;
+        for (float x0 = firstLineX; x0 < zone.getRight(); x0 += 9.0f)
+            lines.addLineSegment({x0, zone.getBottom(), x0 + zone.getHeight(), zone.getY()}, 1.0f);
+        ig.setColour(Palette::orange.withAlpha(0.05f));
+        ig.fillPath(lines);
+    }
+    g.setOpacity(1.0f); // images are drawn with the current colour's alpha
+    g.drawImageTransformed(image, juce::AffineTransform::scale(1.0f / scale)
+                                      .translated((float)imageArea.getX(), (float)imageArea.getY()));
+}
+} // namespace graph_paint
+
+namespace
+{
+const juce::Colour kMidCurveColour{0xFF8FB3C9};
+const juce::Colour kSideCurveColour{0xFFC99A8F};
+
+float textWidth(const juce::Font& font, const juce::String& text)
+{
+#if JUCE_MAJOR_VERSION >= 8
+    return juce::GlyphArrangement::getStringWidth(font, text);
+#else
+    return font.getStringWidthFloat(text);
+#endif
+}
+} // namespace
+
+struct GraphPainter
+{
+    GraphComponent& graph;
+    juce::Graphics& g;
+    const GraphGeometry& geo;
+    VezovevaDirADAudioProcessor& processor;
+    double sampleRate;
+    float px, py, pw, ph, pb;
+
+    GraphPainter(GraphComponent& graphToPaint, juce::Graphics& graphics)
+        : graph(graphToPaint), g(graphics), geo(graphToPaint.geo), processor(graphToPaint.processor),
+          sampleRate(graphToPaint.published.sampleRate > 0.0 ? graphToPaint.published.sampleRate : 44100.0),
+          px(geo.left()), py(geo.top()), pw(geo.width()), ph(geo.height()), pb(geo.bottom())
+    {
+    }
+
+    void paint()
+    {
+        g.fillAll(Palette::panel);
+        if (geo.isEmpty())
+            return;
+        frequencyGrid();
+        gainGrid();
+        levelLabels();
+        {
+            juce::Graphics::ScopedSaveState clipped(g);
+            g.reduceClipRegion(geo.plotArea.toNearestInt());
+            spectrum(graph.spectrumIn, Palette::textDim.darker(0.3f), 0.1f);
+            spectrum(graph.spectrumOut, Palette::text.darker(0.15f), 0.16f);
+            harmonicLadder();
+            ignoredZones();
+            sidechainFilter();
+            responseCurves();
+        }
+        detectorHandle(GraphComponent::kDetectorHpHandle);
+        detectorHandle(GraphComponent::kDetectorLpHandle);
+        g.setColour(Palette::orange.withAlpha(0.6f));
+        g.setFont(plainFont(9.0f));
+        g.drawText(tr("zona ignorada por el detector", "ignored by the detector"),
+                   juce::Rectangle<float>(px + 4.0f, pb - 16.0f, 150.0f, 12.0f),
+                   juce::Justification::centredLeft, true);
+        badges();
+        legend();
+        for (int k = 0; k < kNumBands; ++k)
+            if (graph.nodes[(size_t)k].visible)
+                node(k);
+    }
+
+    void frequencyGrid()
+    {
+        static const std::pair<double, const char*> marks[] = {
+            {20.0, "20"}, {50.0, "50"}, {100.0, "100"}, {200.0, "200"}, {500.0, "500"},
+            {1e3, "1k"},  {2e3, "2k"},  {5e3, "5k"},    {10e3, "10k"},  {20e3, "20k"},
+        };
+        g.setFont(plainFont(10.0f));
+        for (const auto& [hz, label] : marks)
+        {
+            const int x = (int)geo.frequencyToX(hz);
+            g.setColour(Palette::grid);
+            g.drawVerticalLine(x, py, pb);
+            g.setColour(Palette::textDim);
+            g.drawText(label, juce::Rectangle<float>((float)x - 18.0f, pb + 3.0f, 36.0f, 14.0f),
+                       juce::Justification::centred, true);
+        }
+    }
+
+    void gainGrid()
+    {
+        const int step = graph_paint::gainGridStep(geo.eqTopDb);
+        for (int v = -36; v <= geo.eqTopDb + 0.01; v += step)
+        {
+            const float y = geo.gainToY(v);
+            g.setColour(v == 0 ? Palette::textDim : Palette::grid);
+            g.drawHorizontalLine((int)y, px, px + pw);
+            g.setColour(Palette::textDim);
+            g.drawText(juce::String(v), juce::Rectangle<float>(0.0f, y - 7.0f, px - 4.0f, 14.0f),
+                       juce::Justification::centredRight, true);
+        }
+    }
+
+    void levelLabels()
+    {
+        g.setColour(Palette::textDim.withAlpha(0.8f));
+        for (int v = -70; v <= 0; v += 10)
+            g.drawText(juce::String(v),
+                       juce::Rectangle<float>(px + pw + 4.0f, geo.levelToY(v) - 7.0f, 32.0f, 14.0f),
+                       juce::Justification::centredLeft, true);
+        g.setColour(Palette::textDim);
+        g.drawText("dB", juce::Rectangle<float>(0.0f, 0.0f, px - 4.0f, 10.0f),
+                   juce::Justification::centredRight, true);
+        g.drawText("dBFS", juce::Rectangle<float>(px + pw + 4.0f, 0.0f, 34.0f, 10.0f),
+                   juce::Justification::centredLeft, true);
+    }
+
+    // One point every 2 pixels; filled down to the bottom, then the trace itself.
+    void spectrum(const std::array<float, GraphComponent::kSpectrumBins>& levels, juce::Colour base,
+                  float fillAlpha)
+    {
+        auto& trace = graph.tracePath;
+        trace.clear();
+        for (float x = px; x <= px + pw; x += 2.0f)
+        {
+            const float level = graph_analyser::analyserLevel(levels.data(), geo.xToFrequency(x - 1.0f),
+                                                              geo.xToFrequency(x + 1.0f), sampleRate);
+            const float y = geo.levelToY(level);
+            if (x == px)
+                trace.startNewSubPath(x, y);
+            else
+                trace.lineTo(x, y);
+        }
+        auto& fill = graph.fillPath;
+        fill = trace;
+        fill.lineTo(px + pw, pb);
+        fill.lineTo(px, pb);
+        fill.closeSubPath();
+        g.setColour(base.withAlpha(fillAlpha));
+        g.fillPath(fill);
+        g.setColour(base.withAlpha((juce::uint8)0xB2));
+        g.strokePath(trace,
+                     juce::PathStrokeType(1.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt));
+    }
+
+    bool harmonicHasBand(int harmonic) const
+    {
+        for (int k = 0; k < kNumBands; ++k)
+            if (graph.nodes[(size_t)k].visible &&
+                std::abs(processor.bandParameters(k).mult.get() - (float)harmonic) <= 0.01f)
+                return true;
+        return false;
+    }
+
+    void harmonicLadder()
+    {
+        const double pitch = graph.published.pitchHz;
+        if (!(pitch > 0.0))
+            return;
+        const bool lost = graph.published.pitchLost;
+        std::array<bool, 33> marked{};
+        int last = 0; // the highest harmonic inside the plot
+        for (int h = 1; h <= 32 && geo.frequencyToX(h * pitch) <= px + pw; ++h)
+        {
+            marked[(size_t)h] = harmonicHasBand(h);
+            last = h;
+        }
+
+        // The faint dashed lines of the unmarked harmonics (2 on, 4 off, 1 wide, from the top down): one
+        // column of the dash pattern, tiled down each line, instead of one fill per dash.
+        juce::Image dash(juce::Image::ARGB, 1, 6, true, juce::SoftwareImageType());
+        {
+            juce::Graphics dg(dash);
+            dg.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(2, false, lost)));
+            dg.fillRect(0, 0, 1, 2);
+        }
+        for (int h = 2; h <= last; ++h)
+            if (const float x = geo.frequencyToX(h * pitch); x >= px && !marked[(size_t)h])
+            {
+                g.setTiledImageFill(dash, 0, (int)py, 1.0f);
+                g.fillRect(juce::Rectangle<float>(x - 0.5f, py, 1.0f, ph));
+            }
+
+        g.setFont(boldFont(9.0f));
+        float lastLabelX = -1000.0f;
+        for (int h = 1; h <= last; ++h)
+        {
+            const float x = geo.frequencyToX(h * pitch);
+            if (x < px)
+                continue;
+            const bool isMarked = marked[(size_t)h];
+            g.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(h, isMarked, lost)));
+            if (h == 1)
+                g.drawLine(x, py, x, pb, 1.4f);
+            else if (isMarked)
+                g.drawLine(x, py, x, pb, 1.0f);
+            if (x - lastLabelX > 18.0f)
+            {
+                g.setColour(Palette::gold.withAlpha(graph_paint::ladderLabelAlpha(h, isMarked, lost)));
+                g.drawText(juce::String(h), juce::Rectangle<float>(x - 10.0f, py + 2.0f, 20.0f, 11.0f),
+                           juce::Justification::centred, true);
+                lastLabelX = x;
+            }
+        }
+    }
+
+    void ignoredZones()
+    {
+        const auto& global = processor.globalParameters();
+        const float xh = geo.frequencyToX(global.trkHp.get());
+        const float xl = geo.frequencyToX(global.trkLp.get());
+        graph.zoneShades[0].draw(g, {px, py, std::max(0.0f, xh - px), ph}, px - ph);
+        graph.zoneShades[1].draw(g, {xl, py, std::max(0.0f, px + pw - xl), ph}, xl - ph);
+    }
+
+    bool usesExternalSidechain(const BandParameters& band) const
+    {
+        return band.detsc.isOn() && graph.published.sidechainConnected;
+    }
+
+    void sidechainFilter()
+    {
+        juce::Point<float> handle;
+        if (!graph.sidechainHandleCentre(handle))
+            return;
+        const int slot = graph.selectedBand;
+        const auto& band = processor.bandParameters(slot);
+        const double fsc = (double)graph.published.bandFrequency[(size_t)slot] * band.detfreq.get();
+        const int shape = band.scshape.index(3);
+        const int type = shape == 0   ? vivera::dsp::kSvfBandPass
+                         : shape == 1 ? vivera::dsp::kSvfHighPass
+                                      : vivera::dsp::kSvfLowPass;
+        const double q = shape == 0 ? (double)band.detq.get() : 0.70710678;
+        vivera::dsp::FilterSection section;
+        section.svf = vivera::dsp::designSvfSection(type, fsc, q, 0.0, sampleRate);
+
+        const bool external = usesExternalSidechain(band);
+        const juce::Colour c = external ? Palette::gold : bandColour(slot);
+        graph.curvePoints.prepare(sampleRate);
+        auto& trace = graph.tracePath;
+        trace.clear();
+        for (int j = 0; j < GraphComponent::kCurvePoints; ++j)
+        {
+            const double magnitude = std::abs(vivera::dsp::sectionResponse(section, graph.curvePoints[j]));
+            const double m = std::max(-40.0, 20.0 * std::log10(std::max(1e-6, magnitude)));
+            const float x = px + (float)j * pw / 319.0f;
+            const float y = pb - (float)(ph * 0.42 * (m + 40.0) / 40.0);
+            if (j == 0)
+                trace.startNewSubPath(x, y);
+            else
+                trace.lineTo(x, y);
+        }
+        auto& fill = graph.fillPath;
+        fill = trace;
+        fill.lineTo(px + pw, pb);
+        fill.lineTo(px, pb);
+        fill.closeSubPath();
+        g.setColour(c.withAlpha(0.05f));
+        g.fillPath(fill);
+        g.setColour(c.withAlpha(0.55f));
+        g.strokePath(trace, juce::PathStrokeType(1.2f));
+
+        g.setFont(boldFont(9.0f));
+        const float xsc = geo.frequencyToX(fsc);
+        g.drawText(external ? tr("SC (externo)", "SC (external)") : juce::String("SC"),
+                   juce::Rectangle<float>(xsc - 50.0f, pb - 0.42f * ph - 24.0f, 100.0f, 12.0f),
+                   juce::Justification::centred, true);
+
+        const bool lit = graph.hoverHandle == GraphComponent::kSidechainHandle ||
+                         graph.dragHandle == GraphComponent::kSidechainHandle;
+        const juce::Rectangle<float> circle(handle.x - 5.0f, handle.y - 5.0f, 10.0f, 10.0f);
+        g.setColour(c.withAlpha(lit ? 1.0f : 0.85f));
+        g.fillEllipse(circle);
+        g.setColour(Palette::window);
+        g.drawEllipse(circle, 1.5f);
+    }
+
+    // The curve as a path across the plot on the gain scale.
+    void curvePath(const std::array<float, GraphComponent::kCurvePoints>& curve, juce::Path& path) const
+    {
+        path.clear();
+        for (int j = 0; j < GraphComponent::kCurvePoints; ++j)
+        {
+            const float x = px + (float)j * pw / 319.0f;
+            const float y = geo.gainToY(curve[(size_t)j]);
+            if (j == 0)
+                path.startNewSubPath(x, y);
+            else
+                path.lineTo(x, y);
+        }
+    }
+
+    void responseCurves()
+    {
+        auto& path = graph.tracePath;
+        auto& fill = graph.fillPath;
+        curvePath(graph.curveMain, fill);
+        const float y0 = geo.gainToY(0.0);
+        fill.lineTo(px + pw, y0);
+        fill.lineTo(px, y0);
+        fill.closeSubPath();
+        g.setColour(Palette::white.withAlpha(0.1f));
+        g.fillPath(fill);
+
+        if (graph.hasDynamicStereo)
+        {
+            curvePath(graph.curveStatic, path);
+            g.setColour(Palette::white.withAlpha(0.35f));
+            g.strokePath(
+                path, juce::PathStrokeType(1.2f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt));
+        }
+        if (graph.hasMidSide)
+        {
+            curvePath(graph.curveMid, path);
+            g.setColour(kMidCurveColour);
+            g.strokePath(path, juce::PathStrokeType(1.6f, juce::PathStrokeType::curved));
+            curvePath(graph.curveSide, path);
+            g.setColour(kSideCurveColour);
+            g.strokePath(path, juce::PathStrokeType(1.6f, juce::PathStrokeType::curved));
+        }
+        curvePath(graph.curveMain, path);
+        g.setColour(Palette::white);
+        g.strokePath(path, juce::PathStrokeType(2.0f, juce::PathStrokeType::curved));
+    }
+
+    void detectorHandle(int code)
+    {
+        const auto& global = processor.globalParameters();
+        const bool highPass = code == GraphComponent::kDetectorHpHandle;
+        const double hz = highPass ? global.trkHp.get() : global.trkLp.get();
+        const float x = geo.frequencyToX(hz);
+        const bool lit = graph.hoverHandle == code || graph.dragHandle == code;
+        g.setColour(Palette::orange.withAlpha(lit ? 1.0f : 0.8f));
+        g.fillRect(juce::Rectangle<float>((float)(int)x, py, 1.0f, ph));
+        g.fillRoundedRectangle(x - 5.0f, py, 10.0f, 24.0f, 3.0f);
+        g.setColour(Palette::window);
+        g.fillRect(juce::Rectangle<float>(x - 1.0f, py + 5.0f, 1.0f, 14.0f));
+        g.fillRect(juce::Rectangle<float>(x + 1.0f, py + 5.0f, 1.0f, 14.0f));
+        g.setColour(Palette::orange);
+        g.setFont(boldFont(10.0f));
+        const auto text = juce::String(highPass ? "DET HP " : "DET LP ") + formatFrequency(hz);
+        if (highPass)
+            g.drawText(text, juce::Rectangle<float>(x + 8.0f, py + 4.0f, 110.0f, 14.0f),
+                       juce::Justification::centredLeft, true);
+        else
+            g.drawText(text, juce::Rectangle<float>(x - 118.0f, py + 4.0f, 110.0f, 14.0f),
+                       juce::Justification::centredRight, true);
+    }
+
+    void badge(const juce::String& text, juce::Colour colour, float& right)
+    {
+        const auto font = boldFont(11.0f);
+        const float w = std::ceil(textWidth(font, text)) + 16.0f;
+        const juce::Rectangle<float> box(right - w, py + 28.0f, w, 18.0f);
+        g.setColour(colour);
+        g.fillRoundedRectangle(box, 9.0f);
+        g.setColour(Palette::window);
+        g.setFont(font);
+        g.drawText(text, box, juce::Justification::centred, true);
+        right -= w + 6.0f;
+    }
+
+    void badges()
+    {
+        const auto& global = processor.globalParameters();
+        float right = px + pw - 6.0f;
+        if (global.bypass.isOn())
+            badge("BYPASS", Palette::red, right);
+        const int signal = (int)global.monSig.get();
+        const int channel = (int)global.monCh.get();
+        if (signal != 0 || channel != 0)
+        {
+            const auto prefix = signal == 1 ? tr("ESCUCHANDO: DELTA (lo que hace el EQ) - ",
+                                                 "LISTENING: DELTA (what the EQ does) - ")
+                                            : tr("ESCUCHANDO: SALIDA - ", "LISTENING: OUTPUT - ");
+            static const char* const channels[] = {"STEREO", "MID", "SIDE"};
+            badge(prefix + channels[std::clamp(channel, 0, 2)], Palette::orange, right);
+        }
+    }
+
+    void legend()
+    {
+        if (!graph.hasMidSide)
+            return;
+        g.setFont(plainFont(10.0f));
+        const float y = py + 28.0f;
+        const std::tuple<const char*, juce::Colour, float> entries[] = {{"stereo", Palette::white, 8.0f},
+                                                                        {"+ mid", kMidCurveColour, 50.0f},
+                                                                        {"+ side", kSideCurveColour, 92.0f}};
+        for (const auto& [text, colour, offset] : entries)
+        {
+            g.setColour(colour);
+            g.drawText(text, juce::Rectangle<float>(px + offset, y, 40.0f, 12.0f),
+                       juce::Justification::centredLeft, true);
+        }
+    }
+
+    void node(int k)
+    {
+        const auto& band = processor.bandParameters(k);
+        const auto& centre = graph.nodes[(size_t)k];
+        const float x = centre.x;
+        const float y = centre.y;
+        const juce::Colour b = bandColour(k);
+        const bool pointed = k == graph.hoverNode || k == graph.dragBand;
+        const bool selected = k == graph.selectedBand;
+        const bool dynamic = band.isDynamic();
+        const float r = pointed ? 14.0f : 12.5f;
+
+        if (dynamic)
+        {
+            const float ring = r + 4.0f;
+            g.setColour(Palette::blue.withAlpha(0.25f));
+            g.drawEllipse(x - ring, y - ring, 2.0f * ring, 2.0f * ring, 1.0f);
+            const float amount = std::clamp(graph.published.bandDynamicAmount[(size_t)k], 0.0f, 1.0f);
+            if (amount > 0.0f)
+            {
+                auto& arc = graph.tracePath;
+                arc.clear();
+                arc.addCentredArc(x, y, ring, ring, 0.0f, 0.0f, amount * juce::MathConstants<float>::twoPi,
+                                  true);
+                g.setColour(Palette::blue);
+                g.strokePath(arc, juce::PathStrokeType(2.0f, juce::PathStrokeType::curved,
+                                                       juce::PathStrokeType::rounded));
+            }
+        }
+
+        const juce::Rectangle<float> body(x - r, y - r, 2.0f * r, 2.0f * r);
+        g.setColour(selected ? b : Palette::window.withAlpha(0.85f));
+        g.fillEllipse(body);
+
+        const int type = band.type.index(vivera::dsp::kBandTypeCount);
+        g.setColour(b.withAlpha(pointed || selected ? 1.0f : 0.9f));
+        const auto outline = body.reduced(1.0f);
+        if (type == vivera::dsp::kSvfNotch)
+        {
+            auto& circle = graph.tracePath;
+            circle.clear();
+            circle.addEllipse(outline);
+            auto& dashed = graph.fillPath;
+            static const float dashes[] = {3.0f, 2.5f};
+            juce::PathStrokeType(1.8f).createDashedStroke(dashed, circle, dashes, 2);
+            g.fillPath(dashed);
+        }
+        else
+            g.drawEllipse(outline, 1.8f);
+
+        const auto multiplier = graph_paint::nodeMultiplierText(band.mult.get());
+        g.setFont(boldFont(multiplier.length() < 3 ? 12.5f : 9.5f));
+        g.setColour(selected ? Palette::window : b);
+        g.drawText(multiplier, body, juce::Justification::centred, true);
+
+        const float offset = dynamic ? 19.0f : 15.0f;
+        float ly = y - r - offset;
+        if (ly < py + 14.0f)
+            ly = y + r + offset - 11.0f; // below the node near the top
+        g.setFont(boldFont(9.5f));
+        g.setColour(b.withAlpha((juce::uint8)0xD9));
+        g.drawText(graph_paint::nodeTypeLabel(type, band.chan.index(3)),
+                   juce::Rectangle<float>(x - 28.0f, ly, 56.0f, 11.0f), juce::Justification::centred, true);
+    }
+
+    static constexpr int kNumBands = vivera::dsp::kNumBands;
+};
+
+void GraphComponent::paint(juce::Graphics& g)
+{
+    GraphPainter(*this, g).paint();
+}
