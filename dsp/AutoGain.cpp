@@ -7,18 +7,27 @@
 
 namespace vivera::dsp
 {
-namespace
+AutoGainGrid autoGainGrid(double sampleRate) noexcept
 {
+    AutoGainGrid grid;
+    grid.sampleRate = sampleRate;
+    const double fTop = std::min(0.45 * sampleRate, 20000.0);
+    for (int j = 0; j < kAutoGainPoints; ++j)
+        grid.points[static_cast<size_t>(j)] = UnitCirclePoint::at(
+            2.0 * kPi * (20.0 * std::pow(fTop / 20.0, j / double(kAutoGainPoints - 1))) / sampleRate);
+    return grid;
 }
 
 float estimateAutoGain(const std::array<AutoGainBand, kNumBands>& bands, float pitchHz,
                        double sampleRate) noexcept
 {
-    const double fTop = std::min(0.45 * sampleRate, 20000.0);
-    std::array<UnitCirclePoint, kAutoGainPoints> points{};
-    for (int j = 0; j < kAutoGainPoints; ++j)
-        points[static_cast<size_t>(j)] = UnitCirclePoint::at(
-            2.0 * kPi * (20.0 * std::pow(fTop / 20.0, j / double(kAutoGainPoints - 1))) / sampleRate);
+    return estimateAutoGain(bands, pitchHz, autoGainGrid(sampleRate));
+}
+
+float estimateAutoGain(const std::array<AutoGainBand, kNumBands>& bands, float pitchHz,
+                       const AutoGainGrid& grid) noexcept
+{
+    const double sampleRate = grid.sampleRate;
 
     std::array<double, kAutoGainPoints> sumDb{};
     bool anyUsed = false;
@@ -36,11 +45,10 @@ float estimateAutoGain(const std::array<AutoGainBand, kNumBands>& bands, float p
             continue;
         anyUsed = true;
         const double weight = (band.chan == 1 || band.chan == 2) ? 0.5 : 1.0;
-        for (int j = 0; j < kAutoGainPoints; ++j)
-        {
-            const double magnitude = cascadeMagnitude(cascade, points[static_cast<size_t>(j)]);
-            sumDb[static_cast<size_t>(j)] += weight * 20.0 * std::log10(std::max(magnitude, 1e-9));
-        }
+        std::array<double, kAutoGainPoints> magnitudes;
+        cascadeMagnitudes(cascade, grid.points.data(), kAutoGainPoints, magnitudes.data());
+        for (size_t j = 0; j < magnitudes.size(); ++j)
+            sumDb[j] += weight * 20.0 * std::log10(std::max(magnitudes[j], 1e-9));
     }
     if (!anyUsed)
         return 0.0f;

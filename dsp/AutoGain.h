@@ -37,8 +37,22 @@ static_assert(sizeof(AutoGainBand) == 4 * sizeof(float) + sizeof(BandFilterSetti
 constexpr int kAutoGainPoints = 48;
 constexpr float kAutoGainMaxCutDb = 24.0f;
 
+// The estimate's frequencies at one sample rate as points on the unit circle. They depend on the rate
+// alone, so a caller that estimates often keeps them instead of paying 48 pow() and 144 sin/cos each time.
+struct AutoGainGrid
+{
+    double sampleRate = 0.0;
+    std::array<UnitCirclePoint, kAutoGainPoints> points{};
+};
+
+AutoGainGrid autoGainGrid(double sampleRate) noexcept;
+
 // Returns the make-down gain in dB, in [-24, 0]. Allocation-free.
 float estimateAutoGain(const std::array<AutoGainBand, kNumBands>& bands, float pitchHz,
                        double sampleRate) noexcept;
+
+// The same estimate on a grid made by autoGainGrid(sampleRate).
+float estimateAutoGain(const std::array<AutoGainBand, kNumBands>& bands, float pitchHz,
+                       const AutoGainGrid& grid) noexcept;
 
 } // namespace vivera::dsp

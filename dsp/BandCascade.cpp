@@ -140,4 +140,116 @@ double cascadeMagnitude(const BandCascade& cascade, const UnitCirclePoint& point
     return std::hypot(h.real(), h.imag());
 }
 
+namespace
+{
+constexpr int kPointChunk = 64;
+
+// Points as separate arrays of real and imaginary parts.
+struct PointArrays
+{
+    double zRe[kPointChunk], zIm[kPointChunk];
+    double ziRe[kPointChunk], ziIm[kPointChunk];
+    double zi2Re[kPointChunk], zi2Im[kPointChunk];
+};
+
+// Each step below is one std::complex operation of sectionResponse and cascadeMagnitude, written out
+// component by component in the order the library computes it: a real factor scales both parts, a real
+// term adds to the real part only, and a product is (ac - bd, ad + bc).
+void multiplyInto(double& hRe, double& hIm, double re, double im) noexcept
+{
+    const double productRe = hRe * re - hIm * im;
+    const double productIm = hRe * im + hIm * re;
+    hRe = productRe;
+    hIm = productIm;
+}
+
+void multiplySvfResponse(const SvfCoefficients& c, const PointArrays& p, int n, double* hRe,
+                         double* hIm) noexcept
+{
+    const double ziScale = 2.0 * (c.a3 - c.a1);
+    const double zi2Scale = 2.0 * c.a1 + 2.0 * c.a3 - 1.0;
+    for (int i = 0; i < n; ++i)
+    {
+        // D = 1 + ziScale·zi + zi2Scale·zi2, and its reciprocal conj(D) / |D|².
+        const double dRe = (ziScale * p.ziRe[i] + 1.0) + zi2Scale * p.zi2Re[i];
+        const double dIm = ziScale * p.ziIm[i] + zi2Scale * p.zi2Im[i];
+        const double norm = dRe * dRe + dIm * dIm;
+        const double invRe = dRe / norm;
+        const double invIm = -dIm / norm;
+        // bp = a2·(1 - zi2)·(1/D)
+        double bpRe = c.a2 * (-p.zi2Re[i] + 1.0), bpIm = c.a2 * -p.zi2Im[i];
+        multiplyInto(bpRe, bpIm, invRe, invIm);
+        // lp = a3·(1 + zi)·(1 + zi)·(1/D)
+        const double onePlusRe = p.ziRe[i] + 1.0, onePlusIm = p.ziIm[i];
+        double lpRe = c.a3 * onePlusRe, lpIm = c.a3 * onePlusIm;
+        multiplyInto(lpRe, lpIm, onePlusRe, onePlusIm);
+        multiplyInto(lpRe, lpIm, invRe, invIm);
+        // m0 + m1·bp + m2·lp
+        const double re = (c.m1 * bpRe + c.m0) + c.m2 * lpRe;
+        const double im = c.m1 * bpIm + c.m2 * lpIm;
+        multiplyInto(hRe[i], hIm[i], re, im);
+    }
+}
+
+void multiplyOnePoleResponse(const FilterSection& section, const PointArrays& p, int n, double* hRe,
+                             double* hIm) noexcept
+{
+    const double G = section.G;
+    const double scale = (1.0 - G) * 2.0 * G;
+    for (int i = 0; i < n; ++i)
+    {
+        // low = G + scale / (z - 1 + 2G)
+        const double dRe = (p.zRe[i] - 1.0) + 2.0 * G, dIm = p.zIm[i];
+        const double norm = dRe * dRe + dIm * dIm;
+        const double lowRe = scale * (dRe / norm) + G;
+        const double lowIm = scale * (-dIm / norm);
+        if (section.isHighPass)
+            multiplyInto(hRe[i], hIm[i], 1.0 - lowRe, 0.0 - lowIm);
+        else
+            multiplyInto(hRe[i], hIm[i], lowRe, lowIm);
+    }
+}
+} // namespace
+
+void cascadeMagnitudes(const BandCascade& cascade, const UnitCirclePoint* points, int count,
+                       double* magnitudes) noexcept
+{
+    for (int first = 0; first < count; first += kPointChunk)
+    {
+        const int n = std::min(kPointChunk, count - first);
+        PointArrays p;
+        double hRe[kPointChunk], hIm[kPointChunk];
+        for (int i = 0; i < n; ++i)
+        {
+            const UnitCirclePoint& point = points[first + i];
+            p.zRe[i] = point.z.real();
+            p.zIm[i] = point.z.imag();
+            p.ziRe[i] = point.zi.real();
+            p.ziIm[i] = point.zi.imag();
+            p.zi2Re[i] = point.zi2.real();
+            p.zi2Im[i] = point.zi2.imag();
+            hRe[i] = 1.0;
+            hIm[i] = 0.0;
+        }
+        for (int s = 0; s < cascade.sectionCount; ++s)
+        {
+            const FilterSection& section = cascade.sections[static_cast<size_t>(s)];
+            if (section.isOnePole)
+                multiplyOnePoleResponse(section, p, n, hRe, hIm);
+            else
+                multiplySvfResponse(section.svf, p, n, hRe, hIm);
+        }
+        for (int i = 0; i < n; ++i)
+        {
+            double re = hRe[i], im = hIm[i];
+            if (cascade.wet < 1.0)
+            {
+                re = cascade.wet * (re - 1.0) + 1.0;
+                im = cascade.wet * im;
+            }
+            magnitudes[first + i] = std::hypot(re, im);
+        }
+    }
+}
+
 } // namespace vivera::dsp

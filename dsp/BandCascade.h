@@ -36,6 +36,11 @@ BandCascade designCascade(int sectionKind, int slopeIndex, double frequencyHz, d
 double cascadeMagnitude(const BandCascade& cascade, double omega);
 double cascadeMagnitude(const BandCascade& cascade, const UnitCirclePoint& point);
 
+// magnitudes[i] = cascadeMagnitude(cascade, points[i]) bit for bit, for count points at once: the complex
+// arithmetic is written out over arrays of points, so it runs in vector registers.
+void cascadeMagnitudes(const BandCascade& cascade, const UnitCirclePoint* points, int count,
+                       double* magnitudes) noexcept;
+
 // One sample through slot i of a cascade with that slot's state.
 inline double processSection(const FilterSection& section, BandChannelState& st, size_t i, double u) noexcept
 {

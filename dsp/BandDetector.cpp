@@ -4,12 +4,19 @@
 // change nothing but which work can share a vector register.
 #include "dsp/BandDetector.h"
 
+#include "dsp/GainComputerLanes.h"
 #include "dsp/PortableLog10.h"
+#include "dsp/SimdBuild.h"
+#include "dsp/SimdLevel.h"
 #include "dsp/SvfLanes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#if VIVERA_SIMD_SSE2
+#include <emmintrin.h>
+#endif
 
 namespace vivera::dsp
 {
@@ -100,77 +107,127 @@ void takeInputs(const DetectorJob& job, int offset, int m, JobChunk& c) noexcept
             c.a[i] = 0.5 * (static_cast<double>(ch0[i]) - ch1[i]);
 }
 
-// Sibilance reference, energy and envelope per sample; leaves the logarithms' arguments.
-void followEnvelope(const DetectorJob& job, const DetectorCoefficients& k, int m, JobChunk& c) noexcept
+// One sample of a job's sibilance reference, energy and envelope; leaves the logarithms' arguments.
+inline void followEnvelope(const DetectorJob& job, const DetectorCoefficients& k, int i, JobChunk& c) noexcept
 {
     const DetectorSettings& s = *job.settings;
     BandDetector& d = *job.detector;
     const bool stereo = isStereo(s);
-    for (int i = 0; i < m; ++i)
+    const double a = c.a[i];
+    const double b = stereo ? c.b[i] : 0.0;
+    if (s.sibilance)
     {
-        const double a = c.a[i];
-        const double b = stereo ? c.b[i] : 0.0;
-        if (s.sibilance)
+        const double q = stereo ? 0.5 * (a * a + b * b) : a * a;
+        d.fullBandMeanSquare += (q - d.fullBandMeanSquare) * k.follow10ms;
+        c.fullBandArgument[i] = d.fullBandMeanSquare + kEnergyFloor;
+    }
+    const double ya = c.ya[i];
+    const double yb = stereo ? c.yb[i] : 0.0;
+    const double energy = stereo ? 0.5 * (ya * ya + yb * yb) : ya * ya;
+    if (s.transientDetector)
+    {
+        // The envelope, the square root of the fast energy, is set once at the end of the chunk.
+        d.fastMeanSquare += (energy - d.fastMeanSquare) * k.followFast;
+        d.slowMeanSquare += (energy - d.slowMeanSquare) * k.followSlow;
+        // How far the 3 ms energy rises above the 40 ms energy.
+        c.levelArgument[i] = (d.fastMeanSquare + kEnergyFloor) / (d.slowMeanSquare + kEnergyFloor);
+    }
+    else
+    {
+        if (s.rms)
         {
-            const double q = stereo ? 0.5 * (a * a + b * b) : a * a;
-            d.fullBandMeanSquare += (q - d.fullBandMeanSquare) * k.follow10ms;
-            c.fullBandArgument[i] = d.fullBandMeanSquare + kEnergyFloor;
-        }
-        const double ya = c.ya[i];
-        const double yb = stereo ? c.yb[i] : 0.0;
-        const double energy = stereo ? 0.5 * (ya * ya + yb * yb) : ya * ya;
-        if (s.transientDetector)
-        {
-            d.fastMeanSquare += (energy - d.fastMeanSquare) * k.followFast;
-            d.slowMeanSquare += (energy - d.slowMeanSquare) * k.followSlow;
-            d.envelope = std::sqrt(d.fastMeanSquare);
-            // How far the 3 ms energy rises above the 40 ms energy.
-            c.levelArgument[i] = (d.fastMeanSquare + kEnergyFloor) / (d.slowMeanSquare + kEnergyFloor);
+            // The square roots are taken for the whole chunk at once (finishEnvelope).
+            d.meanSquare += (energy - d.meanSquare) * k.follow10ms;
+            c.levelArgument[i] = d.meanSquare;
         }
         else
         {
-            if (s.rms)
-            {
-                d.meanSquare += (energy - d.meanSquare) * k.follow10ms;
-                d.envelope = std::sqrt(d.meanSquare);
-            }
-            else
-            {
-                const double peak = stereo ? std::max(std::abs(ya), std::abs(yb)) : std::abs(ya);
-                d.envelope = std::max(k.peakDecay * d.envelope, peak);
-            }
+            const double peak = stereo ? std::max(std::abs(ya), std::abs(yb)) : std::abs(ya);
+            d.envelope = std::max(k.peakDecay * d.envelope, peak);
             c.levelArgument[i] = d.envelope + kAmplitudeFloor;
         }
     }
 }
 
-// Level, knee, slope and ballistics per sample from the logarithms.
-void computeGain(const DetectorJob& job, const DetectorCoefficients& k, int m, JobChunk& c) noexcept
+// x[i] = sqrt(x[i]) + kAmplitudeFloor, two at a time where the build has SSE2 (the same correctly rounded
+// square root as the scalar instruction).
+void squareRootPlusFloor(double* x, int m) noexcept
+{
+    int i = 0;
+#if VIVERA_SIMD_SSE2
+    const __m128d floor = _mm_set1_pd(kAmplitudeFloor);
+    for (; i + 2 <= m; i += 2)
+        _mm_storeu_pd(x + i, _mm_add_pd(_mm_sqrt_pd(_mm_loadu_pd(x + i)), floor));
+#endif
+    for (; i < m; ++i)
+        x[i] = std::sqrt(x[i]) + kAmplitudeFloor;
+}
+
+// The envelopes whose square roots were left for the end of the chunk: RMS level arguments and the final
+// envelope state.
+void finishEnvelope(const DetectorJob& job, int m, JobChunk& c) noexcept
 {
     const DetectorSettings& s = *job.settings;
     BandDetector& d = *job.detector;
+    if (s.transientDetector)
+        d.envelope = std::sqrt(d.fastMeanSquare);
+    else if (s.rms)
+    {
+        squareRootPlusFloor(c.levelArgument, m);
+        d.envelope = std::sqrt(d.meanSquare);
+    }
+}
+
+// The logarithms of a job's chunk, in place.
+void takeLogarithms(const DetectorJob& job, int m, JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
     portableLog10Block(c.levelArgument, c.levelArgument, m);
     if (s.sibilance && !s.transientDetector)
         portableLog10Block(c.fullBandArgument, c.fullBandArgument, m);
-    for (int i = 0; i < m; ++i)
+}
+
+// One sample of a job's level, knee, slope and ballistics, from the logarithms.
+inline void computeGain(const DetectorJob& job, const DetectorCoefficients& k, int i,
+                        const JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
+    BandDetector& d = *job.detector;
+    double over;
+    if (s.transientDetector)
     {
-        double over;
-        if (s.transientDetector)
-        {
-            d.levelDb = 10.0 * c.levelArgument[i];
-            over = s.above ? d.levelDb - k.transientThresholdDb : k.transientThresholdDb - d.levelDb;
-        }
-        else
-        {
-            d.levelDb = 20.0 * c.levelArgument[i];
-            if (s.sibilance)
-                d.levelDb -= 10.0 * c.fullBandArgument[i];
-            over = s.above ? d.levelDb - s.thresholdDb : s.thresholdDb - d.levelDb;
-        }
-        const double wantedDb = kneeExcess(over, k.kneeWidth) * k.slope;
-        const double coeff = wantedDb > d.reductionDb ? k.attack : k.release;
-        d.reductionDb = (1.0 - coeff) * wantedDb + coeff * d.reductionDb;
+        d.levelDb = 10.0 * c.levelArgument[i];
+        over = s.above ? d.levelDb - k.transientThresholdDb : k.transientThresholdDb - d.levelDb;
     }
+    else
+    {
+        d.levelDb = 20.0 * c.levelArgument[i];
+        if (s.sibilance)
+            d.levelDb -= 10.0 * c.fullBandArgument[i];
+        over = s.above ? d.levelDb - s.thresholdDb : s.thresholdDb - d.levelDb;
+    }
+    const double wantedDb = kneeExcess(over, k.kneeWidth) * k.slope;
+    const double coeff = wantedDb > d.reductionDb ? k.attack : k.release;
+    d.reductionDb = (1.0 - coeff) * wantedDb + coeff * d.reductionDb;
+}
+
+// A job's gain computer for the vector kernel: the same inputs computeGain reads.
+kernels::GainLane gainLane(const DetectorJob& job, const DetectorCoefficients& k, JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
+    kernels::GainLane lane;
+    lane.level = c.levelArgument;
+    lane.fullBand = s.sibilance && !s.transientDetector ? c.fullBandArgument : nullptr;
+    lane.transient = s.transientDetector;
+    lane.above = s.above;
+    lane.thresholdDb = s.transientDetector ? k.transientThresholdDb : s.thresholdDb;
+    lane.kneeWidth = k.kneeWidth;
+    lane.slope = k.slope;
+    lane.attack = k.attack;
+    lane.release = k.release;
+    lane.levelDb = &job.detector->levelDb;
+    lane.reductionDb = &job.detector->reductionDb;
+    return lane;
 }
 
 double finishRun(const DetectorJob& job) noexcept
@@ -202,11 +259,29 @@ void runChunk(DetectorJob* jobs, const DetectorCoefficients* const* coefficients
             lanes[laneCount++] = {filter, &d.ic1R, &d.ic2R, chunks[j].b, chunks[j].yb};
     }
     runSvfLanes(lanes, laneCount, m);
+    // Sample by sample across the jobs: each job's envelope and ballistics are a recursion that waits on
+    // its previous sample, and the other jobs' independent steps fill that wait.
+    for (int i = 0; i < m; ++i)
+        for (int j = 0; j < count; ++j)
+            followEnvelope(jobs[j], *coefficients[j], i, chunks[j]);
     for (int j = 0; j < count; ++j)
     {
-        followEnvelope(jobs[j], *coefficients[j], m, chunks[j]);
-        computeGain(jobs[j], *coefficients[j], m, chunks[j]);
+        finishEnvelope(jobs[j], m, chunks[j]);
+        takeLogarithms(jobs[j], m, chunks[j]);
     }
+#if VIVERA_SIMD_AVX2
+    if (count > 1 && activeSimdLevel() == SimdLevel::avx2)
+    {
+        kernels::GainLane gains[kJobsAtOnce];
+        for (int j = 0; j < count; ++j)
+            gains[j] = gainLane(jobs[j], *coefficients[j], chunks[j]);
+        kernels::runGainLanesAvx2(gains, count, m);
+        return;
+    }
+#endif
+    for (int i = 0; i < m; ++i)
+        for (int j = 0; j < count; ++j)
+            computeGain(jobs[j], *coefficients[j], i, chunks[j]);
 }
 } // namespace
 

@@ -1,9 +1,13 @@
 // Block kernels for a band cascade. Each section is a causal filter of its own input, so a cascade may be
 // run in pieces, one piece over the whole block before the next, without changing a single bit. Runs of
 // consecutive state-variable sections are software-pipelined with their states in registers, so the long
-// latency chain of one section overlaps the others'; a stereo pair shares one SSE2 register.
+// latency chain of one section overlaps the others'; a stereo pair shares one SSE2 register, or with AVX2
+// two sections of a stereo pair share one 256-bit register.
 #include "dsp/CascadeBlock.h"
+#include "dsp/CascadeBlockKernels.h"
 #include "dsp/Constants.h"
+#include "dsp/SimdBuild.h"
+#include "dsp/SimdLevel.h"
 
 #include <algorithm>
 
@@ -333,6 +337,48 @@ void runSectionsPaired(const BandCascade& cascade, double* x, BandChannelState& 
 }
 #endif
 
+#if VIVERA_CASCADE_SSE2 && VIVERA_SIMD_AVX2
+// A stereo pair's cascade with the 256-bit kernel: runs of state-variable sections go two sections (four
+// channels) to a register; a run's odd first section and the one-poles stay in 128-bit registers.
+void runSectionsStereoPaired(const BandCascade& cascade, const StereoIo& io, int n) noexcept
+{
+    int first = 0;
+    while (first < cascade.sectionCount)
+    {
+        if (cascade.sections[static_cast<size_t>(first)].isOnePole)
+        {
+            runOnePole<StereoSse2>(cascade.sections[static_cast<size_t>(first)], first, io, n);
+            ++first;
+            continue;
+        }
+        int count = 1;
+        while (first + count < cascade.sectionCount &&
+               !cascade.sections[static_cast<size_t>(first + count)].isOnePole)
+            ++count;
+        if (count % 2 == 1)
+        {
+            runSvfRun<StereoSse2, 1>(cascade, first, io, n);
+            ++first;
+            --count;
+        }
+        if (count > 0)
+        {
+            const size_t at = static_cast<size_t>(first);
+            kernels::StereoSectionRun run{cascade.sections.data() + at,
+                                          count / 2,
+                                          io.left,
+                                          io.right,
+                                          io.stL->ic1.data() + at,
+                                          io.stL->ic2.data() + at,
+                                          io.stR->ic1.data() + at,
+                                          io.stR->ic2.data() + at};
+            kernels::runStereoSvfPairsAvx2(run, n);
+        }
+        first += count;
+    }
+}
+#endif
+
 // Dry/wet blend after the last section, as processCascade does it.
 void blendWet(double wet, const double* dry, double* y, int n) noexcept
 {
@@ -378,7 +424,13 @@ void runCascadeBlockStereo(const BandCascade& cascade, BandChannelState& stL, Ba
             std::copy(l, l + m, dryL);
             std::copy(r, r + m, dryR);
         }
-        runSections<StereoSse2>(cascade, StereoIo{l, r, &stL, &stR}, m);
+        const StereoIo io{l, r, &stL, &stR};
+#if VIVERA_SIMD_AVX2
+        if (activeSimdLevel() == SimdLevel::avx2)
+            runSectionsStereoPaired(cascade, io, m);
+        else
+#endif
+            runSections<StereoSse2>(cascade, io, m);
         if (blend)
         {
             blendWet(cascade.wet, dryL, l, m);

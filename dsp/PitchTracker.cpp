@@ -56,30 +56,6 @@ double interpolatedMinimum(const double* curve, int tau) noexcept
 }
 } // namespace
 
-void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double frequencyHz, double q,
-                         double sampleRate, double fallbackHz) noexcept
-{
-    const double f =
-        std::clamp(std::isfinite(frequencyHz) ? frequencyHz : fallbackHz, 1.0, 0.49 * sampleRate);
-    const double w = 2.0 * kPi * f / sampleRate;
-    const double cosW = std::cos(w);
-    const double alpha = std::sin(w) / (2.0 * q);
-    const double a0 = 1.0 + alpha;
-    if (kind == TrackerBiquadKind::highPass)
-    {
-        filter.b0 = (1.0 + cosW) / (2.0 * a0);
-        filter.b1 = -(1.0 + cosW) / a0;
-    }
-    else
-    {
-        filter.b0 = (1.0 - cosW) / (2.0 * a0);
-        filter.b1 = (1.0 - cosW) / a0;
-    }
-    filter.b2 = filter.b0;
-    filter.a1 = -2.0 * cosW / a0;
-    filter.a2 = (1.0 - alpha) / a0;
-}
-
 void PitchTracker::prepare(double newSampleRate) noexcept
 {
     sampleRate = newSampleRate;
@@ -93,6 +69,7 @@ void PitchTracker::prepare(double newSampleRate) noexcept
     highPass = {};
     lowPass1 = {};
     lowPass2 = {};
+    pendingCount = 0;
     designFilters();
 
     std::fill(std::begin(ring), std::end(ring), 0.0f);
@@ -119,6 +96,8 @@ void PitchTracker::applySettings(float sensPercent, float gate, float trackHpHz,
     {
         hpHz = trackHpHz;
         lpHz = trackLpHz;
+        // The samples that arrived before the change are filtered with the coefficients they arrived under.
+        filterPending();
         designFilters();
     }
 }
@@ -130,6 +109,7 @@ void PitchTracker::designFilters() noexcept
     const double fc = std::min(lp, 0.4 * decimatedRate);
     designTrackerBiquad(lowPass1, TrackerBiquadKind::lowPass, fc, kFourthOrderQ1, sampleRate, kDefaultLpHz);
     designTrackerBiquad(lowPass2, TrackerBiquadKind::lowPass, fc, kFourthOrderQ2, sampleRate, kDefaultLpHz);
+    designDecimationStep(decimationStep, highPass, lowPass1, lowPass2, decimation);
 }
 
 void PitchTracker::pushSample(float x) noexcept
@@ -137,7 +117,90 @@ void PitchTracker::pushSample(float x) noexcept
     pushBlock(&x, 1);
 }
 
+int PitchTracker::filterPeriods(const float* x, int periods, float* kept) noexcept
+{
+    double states[DecimationStep::kStates] = {highPass.s1, highPass.s2, lowPass1.s1,
+                                              lowPass1.s2, lowPass2.s1, lowPass2.s2};
+    const int done = runDecimationSteps(decimationStep, states, x, periods, kept);
+    highPass.s1 = states[0];
+    highPass.s2 = states[1];
+    lowPass1.s1 = states[2];
+    lowPass1.s2 = states[3];
+    lowPass2.s1 = states[4];
+    lowPass2.s2 = states[5];
+    return done;
+}
+
 void PitchTracker::pushBlock(const float* x, int count) noexcept
+{
+    if (decimationStep.length != decimation)
+    {
+        pushBlockSampleBySample(x, count);
+        return;
+    }
+    constexpr int kChunk = 64; // kept samples per kernel call
+    float kept[kChunk];
+    int i = 0;
+    while (i < count)
+    {
+        if (decimationCounter == 0 && pendingCount == 0 && count - i >= decimation)
+        {
+            // Whole periods straight from the input.
+            const int periods = std::min((count - i) / decimation, kChunk);
+            const int done = filterPeriods(x + i, periods, kept);
+            for (int k = 0; k < done; ++k)
+                keepDecimated(kept[k]);
+            i += done * decimation;
+            if (done < periods)
+            {
+                // A period with a non-finite result: sample by sample, which clears the recursions.
+                keepDecimated(static_cast<float>(filterSamples(x + i, decimation)));
+                i += decimation;
+            }
+            continue;
+        }
+        // Part of a period: hold it until the period completes.
+        const int take = std::min(count - i, decimation - decimationCounter);
+        std::copy(x + i, x + i + take, pending + pendingCount);
+        pendingCount += take;
+        decimationCounter += take;
+        i += take;
+        if (decimationCounter < decimation)
+            return;
+        decimationCounter = 0;
+        float out = 0.0f;
+        // Fewer pending samples than a period: the filters were redesigned inside it and ran up to there.
+        if (pendingCount < decimation || filterPeriods(pending, 1, &out) == 0)
+            out = static_cast<float>(filterSamples(pending, pendingCount));
+        pendingCount = 0;
+        keepDecimated(out);
+    }
+}
+
+void PitchTracker::filterPending() noexcept
+{
+    filterSamples(pending, pendingCount);
+    pendingCount = 0;
+}
+
+double PitchTracker::filterSamples(const float* x, int count) noexcept
+{
+    double y = 0.0;
+    for (int i = 0; i < count; ++i)
+    {
+        y = processTrackerBiquad(lowPass2,
+                                 processTrackerBiquad(lowPass1, processTrackerBiquad(highPass, x[i])));
+        if (!std::isfinite(y))
+        {
+            // A non-finite input would otherwise stay in the recursions for ever and silence the tracker.
+            highPass.s1 = highPass.s2 = lowPass1.s1 = lowPass1.s2 = lowPass2.s1 = lowPass2.s2 = 0.0;
+            y = 0.0;
+        }
+    }
+    return y;
+}
+
+void PitchTracker::pushBlockSampleBySample(const float* x, int count) noexcept
 {
     // Local copies: the decimated samples are stored through a float pointer, which would otherwise make
     // the compiler reload the filter states after every store.
@@ -148,7 +211,7 @@ void PitchTracker::pushBlock(const float* x, int count) noexcept
         double y = processTrackerBiquad(lp2, processTrackerBiquad(lp1, processTrackerBiquad(hp, x[i])));
         if (!std::isfinite(y))
         {
-            // A non-finite input would otherwise stay in the recursions for ever and silence the tracker.
+            // As in filterSamples: clear the recursions rather than carry the bad value on.
             hp.s1 = hp.s2 = lp1.s1 = lp1.s2 = lp2.s1 = lp2.s2 = 0.0;
             y = 0.0;
         }
@@ -183,9 +246,12 @@ void PitchTracker::analyse() noexcept
     std::copy(ring + start, ring + start + firstPart, frame);
     std::copy(ring, ring + (kFrameSize - firstPart), frame + firstPart);
 
-    float peak = 0.0f;
-    for (float v : frame)
-        peak = std::max(peak, std::abs(v));
+    // Eight running maxima, so the comparisons do not wait on each other and fill one vector register.
+    float lanePeaks[8] = {};
+    for (int i = 0; i < kFrameSize; i += 8)
+        for (int lane = 0; lane < 8; ++lane)
+            lanePeaks[lane] = std::max(lanePeaks[lane], std::abs(frame[i + lane]));
+    const float peak = *std::max_element(std::begin(lanePeaks), std::end(lanePeaks));
     levelDb = static_cast<float>(20.0 * std::log10(static_cast<double>(peak) + 1e-12));
 
     if (peak <= kSilencePeak || (gateDb > kGateOffDb && levelDb < gateDb))
@@ -195,15 +261,6 @@ void PitchTracker::analyse() noexcept
     }
 
     differenceFunction.compute(frame, windowLength, maxLag, difference);
-
-    cmndf[0] = 1.0;
-    double runningSum = 0.0;
-    for (int tau = 1; tau <= maxLag; ++tau)
-    {
-        const double d = difference[tau];
-        runningSum += d;
-        cmndf[tau] = runningSum > 0.0 ? tau * d / runningSum : 1.0;
-    }
 
     const int tau = periodLag();
     if (tau == 0)
@@ -220,14 +277,34 @@ void PitchTracker::analyse() noexcept
     accept(std::min(frequency, kMaxPitchHz));
 }
 
-int PitchTracker::periodLag() const noexcept
+int PitchTracker::periodLag() noexcept
 {
+    // The normalised difference is filled in only as far as the search reads it: a tone's period is usually
+    // found long before the last lag, and each value costs a division.
+    cmndf[0] = 1.0;
+    int normalised = 0;
+    double runningSum = 0.0;
+    const auto normaliseUpTo = [&](int last) noexcept
+    {
+        while (normalised < last)
+        {
+            const int lag = ++normalised;
+            const double d = difference[lag];
+            runningSum += d;
+            cmndf[lag] = runningSum > 0.0 ? lag * d / runningSum : 1.0;
+        }
+    };
+    normaliseUpTo(minLag);
     for (int tau = minLag; tau <= maxLag - 1; ++tau)
     {
+        normaliseUpTo(tau + 1);
         if (cmndf[tau] < threshold)
         {
             while (tau + 1 <= maxLag - 1 && cmndf[tau] > cmndf[tau + 1])
+            {
                 ++tau;
+                normaliseUpTo(tau + 1);
+            }
             return tau;
         }
         // A period that falls between two lags leaves both neighbours above the true minimum, so a perfectly

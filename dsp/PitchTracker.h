@@ -2,36 +2,12 @@
 // cumulative-mean-normalised difference analysis every 128 decimated samples with a median of three.
 #pragma once
 
+#include "dsp/DecimationStep.h"
 #include "dsp/DifferenceFunction.h"
+#include "dsp/TrackerBiquad.h"
 
 namespace vivera::dsp
 {
-
-// Audio EQ Cookbook biquad in transposed direct form II, double precision.
-struct TrackerBiquad
-{
-    double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
-    double s1 = 0.0, s2 = 0.0;
-};
-
-enum class TrackerBiquadKind
-{
-    highPass,
-    lowPass
-};
-
-// Sets the coefficients of a cookbook high- or low-pass, keeping the states. The corner is clamped to
-// [1 Hz, 0.49 fs]; a non-finite corner is replaced by fallbackHz so a bad value can never poison the states.
-void designTrackerBiquad(TrackerBiquad& filter, TrackerBiquadKind kind, double frequencyHz, double q,
-                         double sampleRate, double fallbackHz) noexcept;
-
-inline double processTrackerBiquad(TrackerBiquad& f, double in) noexcept
-{
-    const double out = f.b0 * in + f.s1;
-    f.s1 = f.b1 * in - f.a1 * out + f.s2;
-    f.s2 = f.b2 * in - f.a2 * out;
-    return out;
-}
 
 struct PitchTracker
 {
@@ -58,6 +34,11 @@ struct PitchTracker
     TrackerBiquad highPass;
     TrackerBiquad lowPass1;
     TrackerBiquad lowPass2;
+    DecimationStep decimationStep; // the three filters over one decimation period, redesigned with them
+    // Input samples of the current period not yet run through the filters: a period is filtered as a whole
+    // when it completes (or sample by sample when the filters are redesigned in the middle of one).
+    float pending[DecimationStep::kMaxLength] = {};
+    int pendingCount = 0;
     float ring[kRingSize] = {};
     float frame[kFrameSize] = {};
     DifferenceFunction differenceFunction; // transform tables and work buffers, set up by prepare
@@ -83,8 +64,8 @@ struct PitchTracker
     // One mono detector sample at the host rate; runs an analysis when a hop completes.
     void pushSample(float x) noexcept;
 
-    // count mono detector samples at the host rate, exactly as count calls of pushSample would, but with
-    // the filter states held in registers across the block.
+    // count mono detector samples at the host rate, exactly as count calls of pushSample would: whole
+    // decimation periods go through the filters at once.
     void pushBlock(const float* x, int count) noexcept;
 
     // Runs the analysis on the 1024 most recent decimated samples (normally called by pushSample).
@@ -92,10 +73,19 @@ struct PitchTracker
 
 private:
     void designFilters() noexcept;
+    // Runs the pending samples through the filters one at a time, leaving none pending.
+    void filterPending() noexcept;
+    // The filters sample by sample, as the recursions are written; returns the last output.
+    double filterSamples(const float* x, int count) noexcept;
+    // Runs whole periods through the filters (see runDecimationSteps); returns the number done.
+    int filterPeriods(const float* x, int periods, float* kept) noexcept;
+    // The per-sample feed, for decimation periods too long for one step.
+    void pushBlockSampleBySample(const float* x, int count) noexcept;
     // Stores one filtered, decimated sample and runs the analysis when a hop completes.
     void keepDecimated(float y) noexcept;
-    // The lag of the first dip under the threshold, at its local minimum; 0 when there is none.
-    int periodLag() const noexcept;
+    // The lag of the first dip under the threshold, at its local minimum; 0 when there is none. Fills cmndf
+    // from the raw difference as far as it reads (at least up to the returned lag + 1).
+    int periodLag() noexcept;
     void miss() noexcept;
     void accept(double frequencyHz) noexcept;
 };

@@ -1,4 +1,4 @@
-// Real FFT in double precision with tables computed once in prepare: no allocation, no framework.
+// Real FFT in single precision with tables computed once in prepare: no allocation, no framework.
 #pragma once
 
 namespace vivera::dsp
@@ -14,43 +14,62 @@ struct RealFft
     // two spectra (a correlation or convolution) needs.
     struct PackedSpectrum
     {
-        double re[kMaxPoints] = {};
-        double im[kMaxPoints] = {};
+        alignas(32) float re[kMaxPoints] = {};
+        alignas(32) float im[kMaxPoints] = {};
     };
 
     int size = 0; // N, a power of two in [4, kMaxSize]; 0 before prepare
-    // e^(-2 pi i k / N) for k < N/2: the twiddles of the split into the real spectrum.
-    double twiddleRe[kMaxPoints] = {};
-    double twiddleIm[kMaxPoints] = {};
     // Per butterfly stage with half-span L (L = 1, 2, 4, ... N/4), e^(-2 pi i j / (2L)) for j < L, stored
     // contiguously from offset L - 1 so that each stage streams its own table.
-    double stageRe[kMaxPoints] = {};
-    double stageIm[kMaxPoints] = {};
+    alignas(32) float stageRe[kMaxPoints] = {};
+    alignas(32) float stageIm[kMaxPoints] = {};
+    // e^(-2 pi i k / N) for the bin k held at each slot of a packed spectrum: the twiddles of the split into
+    // the real spectrum, in slot order so that the split streams them.
+    alignas(32) float slotTwiddleRe[kMaxPoints] = {};
+    alignas(32) float slotTwiddleIm[kMaxPoints] = {};
     int bitReversed[kMaxPoints] = {};
 
     // Sets the size (clamped to [4, kMaxSize] and rounded down to a power of two) and computes the tables.
     void prepare(int n) noexcept;
 
-    // Spectrum of N real samples: bins 0..N/2 as interleaved (re, im) pairs, N + 2 doubles, unscaled.
+    // Spectrum of N real samples: bins 0..N/2 as interleaved (re, im) pairs, N + 2 values, unscaled.
     // spectrum may not alias input.
-    void forward(const double* input, double* spectrum) const noexcept;
+    void forward(const float* input, float* spectrum) const noexcept;
 
     // Inverse of forward, scaled by 1/N so that inverse(forward(x)) == x. Overwrites spectrum.
-    void inverse(double* spectrum, double* output) const noexcept;
+    void inverse(float* spectrum, float* output) const noexcept;
 
     // The same transforms on packed spectra (see PackedSpectrum). inversePacked overwrites its spectrum.
-    void forwardPacked(const double* input, PackedSpectrum& spectrum) const noexcept;
-    void inversePacked(PackedSpectrum& spectrum, double* output) const noexcept;
+    void forwardPacked(const float* input, PackedSpectrum& spectrum) const noexcept;
+    void inversePacked(PackedSpectrum& spectrum, float* output) const noexcept;
 
     // b = conj(a) b bin by bin: the spectrum of the cross-correlation sum_k a[k] b[k + m] (circular).
     void multiplyConjugate(const PackedSpectrum& a, PackedSpectrum& b) const noexcept;
-
-private:
-    // Complex transform of N/2 points held as separate real and imaginary arrays. Forward: natural order in,
-    // bit-reversed out (decimation in frequency). Inverse: bit-reversed in, natural out, conjugate twiddles,
-    // unscaled (decimation in time).
-    void forwardPoints(double* re, double* im) const noexcept;
-    void inversePoints(double* re, double* im) const noexcept;
 };
+
+namespace kernels
+{
+// The passes of RealFft, on separate real and imaginary arrays of `points` complex values. Forward points:
+// natural order in, bit-reversed out (decimation in frequency); inverse points: bit-reversed in, natural out,
+// conjugate twiddles, unscaled (decimation in time). The splits turn the transform of the even samples (as
+// real parts) and odd samples (as imaginary parts) into the real spectrum and back, slot by slot except the
+// shared DC/Nyquist slot 0, for the slots below endSlot. The 256-bit versions need points >= 32.
+struct FftTables
+{
+    int points;
+    const float* stageRe;
+    const float* stageIm;
+    const float* slotTwiddleRe;
+    const float* slotTwiddleIm;
+};
+void fftForwardPointsScalar(const FftTables& t, float* re, float* im) noexcept;
+void fftInversePointsScalar(const FftTables& t, float* re, float* im) noexcept;
+void fftSplitForwardScalar(const FftTables& t, float* re, float* im, int endSlot) noexcept;
+void fftSplitInverseScalar(const FftTables& t, float* re, float* im, int endSlot) noexcept;
+void fftForwardPointsAvx2(const FftTables& t, float* re, float* im) noexcept;
+void fftInversePointsAvx2(const FftTables& t, float* re, float* im) noexcept;
+void fftSplitForwardAvx2(const FftTables& t, float* re, float* im) noexcept; // slots 16 and up
+void fftSplitInverseAvx2(const FftTables& t, float* re, float* im) noexcept; // slots 16 and up
+} // namespace kernels
 
 } // namespace vivera::dsp

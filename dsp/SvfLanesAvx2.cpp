@@ -34,6 +34,17 @@ __m256d gatherState(const Batch& b, int r, double* SvfLane::*state) noexcept
     return _mm256_loadu_pd(v);
 }
 
+// Four rows of four doubles to four columns: pure data movement.
+void transpose4(__m256d& r0, __m256d& r1, __m256d& r2, __m256d& r3) noexcept
+{
+    const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1);
+    const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
+    r0 = _mm256_permute2f128_pd(t0, t2, 0x20);
+    r1 = _mm256_permute2f128_pd(t1, t3, 0x20);
+    r2 = _mm256_permute2f128_pd(t0, t2, 0x31);
+    r3 = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
 void scatterState(const Batch& b, int r, double* SvfLane::*state, __m256d value) noexcept
 {
     double v[kLanes];
@@ -71,19 +82,36 @@ void runSvfLanesAvx2(const SvfLane* lanes, int count, int n) noexcept
             ic2[r] = gatherState(b, r, &SvfLane::ic2);
         }
         const __m256d two = _mm256_set1_pd(2.0);
+        alignas(32) double zeros[kChunk] = {};
+        alignas(32) double discard[kChunk];
         for (int offset = 0; offset < n; offset += kChunk)
         {
             const int m = n - offset < kChunk ? n - offset : kChunk;
             // Inputs transposed to one row per sample and register, outputs likewise.
             alignas(32) double in[kRegisters][kChunk][kLanes];
             alignas(32) double out[kRegisters][kChunk][kLanes];
+            // Four samples of four lanes at a time turned into four rows of one sample each; idle lanes read
+            // zeros.
+            const int whole = m - m % kLanes;
             for (int r = 0; r < registers; ++r)
+            {
+                const double* source[kLanes];
                 for (int l = 0; l < kLanes; ++l)
+                    source[l] = b.lane[r][l] != nullptr ? b.lane[r][l]->in + offset : zeros;
+                for (int i = 0; i < whole; i += kLanes)
                 {
-                    const SvfLane* lane = b.lane[r][l];
-                    for (int i = 0; i < m; ++i)
-                        in[r][i][l] = lane != nullptr ? lane->in[offset + i] : 0.0;
+                    __m256d r0 = _mm256_loadu_pd(source[0] + i), r1 = _mm256_loadu_pd(source[1] + i);
+                    __m256d r2 = _mm256_loadu_pd(source[2] + i), r3 = _mm256_loadu_pd(source[3] + i);
+                    transpose4(r0, r1, r2, r3);
+                    _mm256_store_pd(in[r][i], r0);
+                    _mm256_store_pd(in[r][i + 1], r1);
+                    _mm256_store_pd(in[r][i + 2], r2);
+                    _mm256_store_pd(in[r][i + 3], r3);
                 }
+                for (int l = 0; l < kLanes; ++l)
+                    for (int i = whole; i < m; ++i)
+                        in[r][i][l] = source[l][i];
+            }
             for (int i = 0; i < m; ++i)
                 for (int r = 0; r < registers; ++r)
                 {
@@ -99,10 +127,24 @@ void runSvfLanesAvx2(const SvfLane* lanes, int count, int n) noexcept
                                                              _mm256_mul_pd(m2[r], lp)));
                 }
             for (int r = 0; r < registers; ++r)
+            {
+                double* target[kLanes];
                 for (int l = 0; l < kLanes; ++l)
-                    if (const SvfLane* lane = b.lane[r][l])
-                        for (int i = 0; i < m; ++i)
-                            lane->out[offset + i] = out[r][i][l];
+                    target[l] = b.lane[r][l] != nullptr ? b.lane[r][l]->out + offset : discard;
+                for (int i = 0; i < whole; i += kLanes)
+                {
+                    __m256d r0 = _mm256_load_pd(out[r][i]), r1 = _mm256_load_pd(out[r][i + 1]);
+                    __m256d r2 = _mm256_load_pd(out[r][i + 2]), r3 = _mm256_load_pd(out[r][i + 3]);
+                    transpose4(r0, r1, r2, r3);
+                    _mm256_storeu_pd(target[0] + i, r0);
+                    _mm256_storeu_pd(target[1] + i, r1);
+                    _mm256_storeu_pd(target[2] + i, r2);
+                    _mm256_storeu_pd(target[3] + i, r3);
+                }
+                for (int l = 0; l < kLanes; ++l)
+                    for (int i = whole; i < m; ++i)
+                        target[l][i] = out[r][i][l];
+            }
         }
         for (int r = 0; r < registers; ++r)
         {

@@ -7,8 +7,9 @@ namespace graph_analyser
 {
 float magnitudeToLevel(float magnitude) noexcept
 {
-    // The window's sum equals the transform size, so a sine of amplitude A gives |X| = 2048·A at its bin.
-    const float m = magnitude / 1024.0f;
+    // The window's sum equals the transform size, so a sine of amplitude A gives |X| = 2048·A at its bin;
+    // dividing by 2048 puts a full-scale sine at 0 on the dBFS scale beside the plot.
+    const float m = magnitude / 2048.0f;
     if (!(m > 0.0f))
         return kSilenceDb;
     return std::max(kSilenceDb, 20.0f * std::log10(m));

@@ -11,7 +11,7 @@ constexpr int kTransformSize = 4096;
 constexpr int kLastBin = kTransformSize / 2;
 
 // Level in dB of one bin's magnitude |X[k]| of a frame windowed by a Hann window whose sum is 4096:
-// 20·log10(|X| / 1024), never below kSilenceDb.
+// 20·log10(|X| / 2048), so a sine reads its own level in dBFS, never below kSilenceDb.
 float magnitudeToLevel(float magnitude) noexcept;
 
 // Moves each of the kLastBin + 1 smoothed levels towards the frame's level: quickly when it rises (60 % of

@@ -41,7 +41,9 @@ float BlockPipeline::AutoGainCache::estimate(const std::array<vivera::dsp::AutoG
         lastBands = bands;
         lastPitchHz = pitchHz;
         lastSampleRate = rate;
-        lastResultDb = vivera::dsp::estimateAutoGain(bands, pitchHz, rate);
+        if (grid.sampleRate != rate)
+            grid = vivera::dsp::autoGainGrid(rate);
+        lastResultDb = vivera::dsp::estimateAutoGain(bands, pitchHz, grid);
         valid = true;
     }
     return lastResultDb;

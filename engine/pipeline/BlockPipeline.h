@@ -48,6 +48,7 @@ private:
         double lastSampleRate = 0.0;
         float lastResultDb = 0.0f;
         bool valid = false;
+        vivera::dsp::AutoGainGrid grid; // of the last sample rate
 
         float estimate(const std::array<vivera::dsp::AutoGainBand, vivera::dsp::kNumBands>& bands,
                        float pitchHz, double rate) noexcept;

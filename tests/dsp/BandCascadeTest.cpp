@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace vivera::dsp
@@ -240,6 +241,36 @@ TEST(BandCascade, WetBlendMixesFilteredAndDry)
     for (double x : {0.5, -0.25, 1.0, 0.0, 0.75})
         EXPECT_EQ(processCascade(dry, c, x), x);
     EXPECT_NEAR(cascadeMagnitude(blended, omegaOf(1000.0)), 0.75, 1e-12);
+}
+
+// The batch form must give every point's magnitude exactly as the single-point form does, for every
+// layout, listen filter and blend, at frequencies from near DC to near Nyquist.
+TEST(BandCascade, BatchMagnitudesEqualSinglePointMagnitudesBitForBit)
+{
+    std::vector<UnitCirclePoint> points;
+    for (double f = 3.0; f < 0.5 * kFs; f *= 1.13)
+        points.push_back(UnitCirclePoint::at(omegaOf(f)));
+    points.push_back(UnitCirclePoint::at(omegaOf(1000.0))); // on a centre frequency
+    const int count = static_cast<int>(points.size());
+    ASSERT_GT(count, 64); // more than one chunk of the batch form
+    for (bool solo : {false, true})
+        for (int kind = 0; kind <= 5; ++kind)
+            for (int slope = 0; slope <= 5; ++slope)
+                for (double wet : {1.0, 0.3})
+                {
+                    BandCascade cascade =
+                        designCascade(kind, slope, 1000.0, 2.5, kind == 2 ? -9.0 : 7.5, kFs, solo);
+                    cascade.wet = wet;
+                    std::vector<double> batch(points.size());
+                    cascadeMagnitudes(cascade, points.data(), count, batch.data());
+                    for (int i = 0; i < count; ++i)
+                    {
+                        const double single = cascadeMagnitude(cascade, points[static_cast<size_t>(i)]);
+                        ASSERT_EQ(std::memcmp(&single, &batch[static_cast<size_t>(i)], sizeof single), 0)
+                            << "kind " << kind << " slope " << slope << " solo " << solo << " wet " << wet
+                            << " point " << i;
+                    }
+                }
 }
 
 TEST(BandCascade, EmptyCascadeIsIdentity)

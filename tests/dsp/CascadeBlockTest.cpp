@@ -1,6 +1,8 @@
 // Block kernels against the per-sample recursion, bit for bit, for every layout and every block length
-// (pipeline fill and drain included), with state carried across consecutive blocks.
+// (pipeline fill and drain included), with state carried across consecutive blocks, on every kernel path.
 #include "dsp/CascadeBlock.h"
+
+#include "SimdLevels.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +16,19 @@ namespace
 {
 constexpr double kFs = 48000.0;
 
+void expectBlockKernelsMatchPerSampleRecursion();
+
 TEST(CascadeBlock, MatchesPerSampleRecursionBitForBit)
+{
+    for (SimdLevel level : test::supportedSimdLevels())
+    {
+        SCOPED_TRACE(test::simdLevelName(level));
+        const test::ScopedSimdLevel scoped(level);
+        expectBlockKernelsMatchPerSampleRecursion();
+    }
+}
+
+void expectBlockKernelsMatchPerSampleRecursion()
 {
     std::mt19937 rng(11);
     std::uniform_real_distribution<double> dist(-1.0, 1.0);

@@ -270,9 +270,9 @@ TEST_F(GraphTest, LadderIsAbsentWithoutPitchAndDimmedWhenLost)
 }
 
 // A sine of known level peaks in the input spectrum at its bin and at its x. The Hann window normalised to
-// a sum of 4096 passes a sine of amplitude A at its bin as 2048·A, which the analyser divides by 1024: the
-// level shown is the sine's level + 6.02 dB, less the window's scalloping loss (0.63 dB a third of a bin
-// off centre).
+// a sum of 4096 passes a sine of amplitude A at its bin as 2048·A, which the analyser divides by 2048: the
+// level shown is the sine's level in dBFS, less the window's scalloping loss (0.63 dB a third of a bin off
+// centre).
 TEST_F(GraphTest, SineShowsAtItsBinAndLevel)
 {
     struct Case
@@ -283,9 +283,10 @@ TEST_F(GraphTest, SineShowsAtItsBinAndLevel)
         double shownDb;
     };
     const Case cases[] = {
-        {1031.25, -12.0f, 88, -12.0 + 6.0206}, // exactly bin 88 at 48 kHz
-        {1000.0, -12.0f, 85, -12.0 + 6.0206 - 0.6276},
-        {6000.0, -30.0f, 512, -30.0 + 6.0206},
+        {1031.25, -12.0f, 88, -12.0}, // exactly bin 88 at 48 kHz
+        {1000.0, -12.0f, 85, -12.0 - 0.6276},
+        {6000.0, -30.0f, 512, -30.0},
+        {1031.25, 0.0f, 88, 0.0}, // full scale reaches the top of the dBFS scale, no higher
     };
     for (const auto& c : cases)
     {
