@@ -123,6 +123,7 @@ private:
     std::array<bool, vivera::dsp::kNumBands> bandActive{};
     juce::Path tracePath, fillPath;                   // reused by paint
     std::array<graph_paint::ZoneShade, 2> zoneShades; // below the detector's high-pass, above its low-pass
+    graph_paint::StaticLayer staticLayer;             // background, grids and scale labels
     // Windows the frame in fftBuffer, transforms it and smooths its levels into `spectrum`.
     void analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept;
     friend struct GraphPainter; // paint's steps, in GraphPainter.cpp

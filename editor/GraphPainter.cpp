@@ -118,12 +118,13 @@ struct GraphPainter
 
     void paint()
     {
-        g.fillAll(Palette::panel);
         if (geo.isEmpty())
+        {
+            g.fillAll(Palette::panel);
             return;
-        frequencyGrid();
-        gainGrid();
-        levelLabels();
+        }
+        graph.staticLayer.draw(g, graph.getWidth(), graph.getHeight(), geo.eqTopDb,
+                               [this](juce::Graphics& layer) { staticLayer(layer); });
         {
             juce::Graphics::ScopedSaveState clipped(g);
             g.reduceClipRegion(geo.plotArea.toNearestInt());
@@ -148,7 +149,16 @@ struct GraphPainter
                 node(k);
     }
 
-    void frequencyGrid()
+    // Background, grids and scale labels: what stays put while the audio plays.
+    void staticLayer(juce::Graphics& lg) const
+    {
+        lg.fillAll(Palette::panel);
+        frequencyGrid(lg);
+        gainGrid(lg);
+        levelLabels(lg);
+    }
+
+    void frequencyGrid(juce::Graphics& g) const
     {
         static const std::pair<double, const char*> marks[] = {
             {20.0, "20"}, {50.0, "50"}, {100.0, "100"}, {200.0, "200"}, {500.0, "500"},
@@ -166,7 +176,7 @@ struct GraphPainter
         }
     }
 
-    void gainGrid()
+    void gainGrid(juce::Graphics& g) const
     {
         const int step = graph_paint::gainGridStep(geo.eqTopDb);
         for (int v = -36; v <= geo.eqTopDb + 0.01; v += step)
@@ -180,7 +190,7 @@ struct GraphPainter
         }
     }
 
-    void levelLabels()
+    void levelLabels(juce::Graphics& g) const
     {
         g.setColour(Palette::textDim.withAlpha(0.8f));
         for (int v = -70; v <= 0; v += 10)

@@ -3,6 +3,8 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <algorithm>
+
 namespace graph_paint
 {
 // Spacing of the gain grid in dB: 6, or 12 once the top of the scale has grown past 12.5 dB.
@@ -36,6 +38,48 @@ private:
     float drawnFirstLineX = 0.0f;
     float drawnScale = 1.0f;
     juce::Rectangle<int> imageArea;
+    juce::Image image;
+};
+
+// The graph's background, grids and scale labels, drawn once into an opaque image and redrawn only when the
+// size, the display's pixel density or the gain scale changes: copying one opaque image costs far less than
+// filling the area and drawing every grid line and label on each repaint.
+class StaticLayer
+{
+public:
+    // Draws the layer with `paintLayer(g)` into the image when any key changed, then copies it onto `g`.
+    template <typename PaintLayer>
+    void draw(juce::Graphics& g, int width, int height, double gainTopDb, PaintLayer&& paintLayer)
+    {
+        const float scale = std::max(1.0f, g.getInternalContext().getPhysicalPixelScaleFactor());
+        if (image.isNull() || width != drawnWidth || height != drawnHeight || scale != drawnScale ||
+            gainTopDb != drawnGainTopDb)
+        {
+            drawnWidth = width;
+            drawnHeight = height;
+            drawnScale = scale;
+            drawnGainTopDb = gainTopDb;
+            image = juce::Image(juce::Image::RGB, std::max(1, juce::roundToInt((float)width * scale)),
+                                std::max(1, juce::roundToInt((float)height * scale)), false,
+                                juce::SoftwareImageType());
+            juce::Graphics ig(image);
+            ig.addTransform(juce::AffineTransform::scale(scale));
+            paintLayer(ig);
+        }
+        g.setOpacity(1.0f);
+        if (scale == 1.0f)
+            g.drawImageAt(image, 0, 0);
+        else
+            g.drawImageTransformed(image, juce::AffineTransform::scale(1.0f / scale));
+    }
+
+    // Forgets the picture, e.g. when the language changes the labels.
+    void invalidate() noexcept { image = {}; }
+
+private:
+    int drawnWidth = 0, drawnHeight = 0;
+    float drawnScale = 1.0f;
+    double drawnGainTopDb = 0.0;
     juce::Image image;
 };
 } // namespace graph_paint

@@ -408,6 +408,54 @@ TEST(GraphZoneShade, DarkensAtFullStrengthAndFollowsTheZone)
 
 // Narrow columns interpolate between the two bins around their centre, wide ones take their loudest bin;
 // a sample rate of zero or less maps bins as 44100 does.
+// The background layer is kept between repaints: a stale picture would show the old gain grid after the
+// scale grows, or a stretched grid after a resize. It is redrawn exactly when the size or the scale changes,
+// and what it copies is what it drew.
+TEST(GraphStaticLayer, RedrawnOnlyWhenSizeOrGainScaleChanges)
+{
+    graph_paint::StaticLayer layer;
+    juce::Image target(juce::Image::ARGB, 60, 40, true, juce::SoftwareImageType());
+    int draws = 0;
+    juce::Colour fill = juce::Colours::red;
+    const auto paintWith = [&](int width, int height, double topDb)
+    {
+        juce::Graphics g(target);
+        layer.draw(g, width, height, topDb,
+                   [&](juce::Graphics& lg)
+                   {
+                       ++draws;
+                       lg.fillAll(fill);
+                   });
+    };
+
+    paintWith(60, 40, 12.0);
+    EXPECT_EQ(draws, 1);
+    EXPECT_EQ(target.getPixelAt(30, 20).getARGB(), juce::Colours::red.getARGB());
+
+    fill = juce::Colours::blue; // what a redraw would paint from now on
+    paintWith(60, 40, 12.0);
+    EXPECT_EQ(draws, 1) << "nothing changed: the kept picture is copied";
+    EXPECT_EQ(target.getPixelAt(30, 20).getARGB(), juce::Colours::red.getARGB());
+
+    const struct
+    {
+        int width, height;
+        double topDb;
+    } changes[] = {{60, 40, 12.5}, {50, 40, 12.5}, {50, 30, 12.5}, {50, 30, 24.0}};
+    for (const auto& change : changes)
+    {
+        const int before = draws;
+        paintWith(change.width, change.height, change.topDb);
+        EXPECT_EQ(draws, before + 1) << change.width << " x " << change.height << ", " << change.topDb
+                                     << " dB";
+        EXPECT_EQ(target.getPixelAt(10, 10).getARGB(), juce::Colours::blue.getARGB());
+    }
+
+    layer.invalidate();
+    paintWith(50, 30, 24.0);
+    EXPECT_EQ(draws, 6);
+}
+
 TEST(GraphAnalyser, LevelOfAColumn)
 {
     std::array<float, graph_analyser::kLastBin + 1> spectrum;
