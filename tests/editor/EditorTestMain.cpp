@@ -1,39 +1,13 @@
-// Entry point of the editor tests. Real windows need a display; the tests run under a bare virtual X
-// server, where no window manager has created the _NET_* and WM_* atoms. The framework looks some of them
-// up without creating them and then sets window properties with a null atom, which the X server rejects
-// with a fatal error; creating the atoms first gives windows the same start they get on a desktop.
+// Entry point of the editor tests: real windows under a bare virtual X server (see WindowManagerAtoms.h).
+#include "tests/editor/WindowManagerAtoms.h"
+
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
-
-#if JUCE_LINUX || JUCE_BSD
-#include <X11/Xlib.h>
-
-namespace
-{
-// The connection stays open for the whole run: a virtual server that loses its last client resets and
-// forgets every atom.
-void createWindowManagerAtoms()
-{
-    static Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-        return;
-    for (const char* name :
-         {"WM_CHANGE_STATE", "WM_DELETE_WINDOW", "WM_PROTOCOLS", "WM_STATE", "WM_TAKE_FOCUS",
-          "_MOTIF_WM_HINTS", "_NET_FRAME_EXTENTS", "_NET_WM_PING", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
-          "_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_HIDDEN", "_NET_WM_STATE_SKIP_TASKBAR",
-          "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_COMBO", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WORKAREA"})
-        XInternAtom(display, name, False);
-    XFlush(display);
-}
-} // namespace
-#endif
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-#if JUCE_LINUX || JUCE_BSD
     createWindowManagerAtoms();
-#endif
     juce::ScopedJuceInitialiser_GUI juce;
     return RUN_ALL_TESTS();
 }
