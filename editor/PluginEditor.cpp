@@ -273,6 +273,7 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
 
     setResizeLimits(1240, 760, 1900, 1400);
     setSize(1240, 900);
+    monitorIconLit = isMonitoringSpecial();
     startTimer(kTimerIntervalMs);
 }
 

@@ -129,7 +129,7 @@ private:
     juce::TextButton outputButton, deltaButton{"DELTA"}, stereoButton{"ST"}, midButton{"MID"},
         sideButton{"SIDE"};
     juce::Rectangle<int> headerArea, monitorIconArea;
-    bool monitorIconLit = false; // the colour the icon was last asked to repaint in
+    bool monitorIconLit = false; // the colour the icon was last painted or asked to repaint in
     juce::Rectangle<int> detectorGroupArea, pitchGroupArea, outputGroupArea;
     std::unique_ptr<LangTooltipWindow> tooltipWindow;
     juce::TextButton languageButton;
