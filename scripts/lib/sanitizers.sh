@@ -4,7 +4,9 @@
 asan_build_dir=${VIVERA_ASAN_BUILD_DIR:-build-asan}
 tsan_build_dir=${VIVERA_TSAN_BUILD_DIR:-build-tsan}
 build_jobs=$(nproc)
-headless=(xvfb-run -a --server-args="-screen 0 1600x1200x24")
+# -noreset: the virtual server otherwise resets whenever its last client leaves, and a test starting at that
+# moment beside another one finds no display.
+headless=(xvfb-run -a --server-args="-screen 0 1600x1200x24 -noreset")
 
 # Every report fails the program that makes it; leaks are checked at exit. The suppression files list only
 # noise from system libraries and the framework, each with its reason.
