@@ -124,6 +124,9 @@ private:
     juce::Path tracePath, fillPath;                   // reused by paint
     std::array<graph_paint::ZoneShade, 2> zoneShades; // below the detector's high-pass, above its low-pass
     graph_paint::StaticLayer staticLayer;             // background, grids and scale labels
+    // One column of the unmarked harmonics' dash pattern, for a held and a lost pitch: made once, tiled on
+    // every repaint.
+    std::array<juce::Image, 2> ladderDashes;
     // Windows the frame in fftBuffer, transforms it and smooths its levels into `spectrum`.
     void analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept;
     friend struct GraphPainter; // paint's steps, in GraphPainter.cpp

@@ -257,8 +257,10 @@ struct GraphPainter
 
         // The faint dashed lines of the unmarked harmonics (2 on, 4 off, 1 wide, from the top down): one
         // column of the dash pattern, tiled down each line, instead of one fill per dash.
-        juce::Image dash(juce::Image::ARGB, 1, 6, true, juce::SoftwareImageType());
+        auto& dash = graph.ladderDashes[lost ? 1 : 0];
+        if (dash.isNull())
         {
+            dash = juce::Image(juce::Image::ARGB, 1, 6, true, juce::SoftwareImageType());
             juce::Graphics dg(dash);
             dg.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(2, false, lost)));
             dg.fillRect(0, 0, 1, 2);

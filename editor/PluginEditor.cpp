@@ -273,6 +273,7 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
 
     setResizeLimits(1240, 760, 1900, 1400);
     setSize(1240, 900);
+    monitorIconLit = isMonitoringSpecial();
     startTimer(kTimerIntervalMs);
 }
 
@@ -628,6 +629,12 @@ void VezovevaDirADAudioProcessorEditor::paintGroupCaption(juce::Graphics& g, con
     }
 }
 
+bool VezovevaDirADAudioProcessorEditor::isMonitoringSpecial() const
+{
+    const auto& global = processor.globalParameters();
+    return global.monSig.get() > 0.5f || global.monCh.get() > 0.5f;
+}
+
 void VezovevaDirADAudioProcessorEditor::paintMonitorIcon(juce::Graphics& g)
 {
     const auto& a = monitorIconArea;
@@ -635,9 +642,7 @@ void VezovevaDirADAudioProcessorEditor::paintMonitorIcon(juce::Graphics& g)
         return;
     const float cx = static_cast<float>(a.getX()) + static_cast<float>(a.getWidth() - 22) / 2.0f + 11.0f;
     const float cy = static_cast<float>(a.getY()) + static_cast<float>(a.getHeight() - 20) / 2.0f + 10.0f;
-    const auto& global = processor.globalParameters();
-    const bool special = global.monSig.get() > 0.5f || global.monCh.get() > 0.5f;
-    g.setColour(special ? Palette::orange : Palette::textDim);
+    g.setColour(isMonitoringSpecial() ? Palette::orange : Palette::textDim);
 
     juce::Path band;
     band.addCentredArc(cx, cy, 8.0f, 8.0f, 0.0f, -juce::MathConstants<float>::halfPi,
@@ -702,7 +707,13 @@ void VezovevaDirADAudioProcessorEditor::timerCallback()
     midButton.setToggleState(channel == 1, juce::dontSendNotification);
     sideButton.setToggleState(channel == 2, juce::dontSendNotification);
 
-    repaint(headerArea);
+    // The header's buttons repaint themselves when they change; of what the editor paints there, only the
+    // monitoring icon follows the parameters, so only it is repainted, and only when its colour changes.
+    if (const bool lit = isMonitoringSpecial(); lit != monitorIconLit)
+    {
+        monitorIconLit = lit;
+        repaint(monitorIconArea);
+    }
 
     for (int slot = 0; slot < kNumBands; ++slot)
         if (bandStrips[static_cast<size_t>(slot)]->isVisible() != processor.bandParameters(slot).add.isOn())

@@ -99,6 +99,7 @@ private:
     void layoutStrips();
     void paintGroupCaption(juce::Graphics& g, const juce::Rectangle<int>& area, const juce::String& text);
     void paintMonitorIcon(juce::Graphics& g);
+    bool isMonitoringSpecial() const;
     void paintEmblem(juce::Graphics& g);
     static void setTextIfChanged(juce::Button& button, const juce::String& text);
     void startPresetSave();
@@ -128,6 +129,7 @@ private:
     juce::TextButton outputButton, deltaButton{"DELTA"}, stereoButton{"ST"}, midButton{"MID"},
         sideButton{"SIDE"};
     juce::Rectangle<int> headerArea, monitorIconArea;
+    bool monitorIconLit = false; // the colour the icon was last painted or asked to repaint in
     juce::Rectangle<int> detectorGroupArea, pitchGroupArea, outputGroupArea;
     std::unique_ptr<LangTooltipWindow> tooltipWindow;
     juce::TextButton languageButton;

@@ -161,7 +161,8 @@ void BandStrip::refresh()
     if (std::abs(target - activity) > 0.01f)
     {
         activity = target;
-        repaint();
+        // Only the bar's own track: the knobs and buttons below it need not repaint with it.
+        repaint(activityTrack().expanded(1.0f).getSmallestIntegerContainer());
     }
 
     if (type != shownType)
@@ -260,6 +261,12 @@ void BandStrip::resized()
     qKnob.setBounds(r);
 }
 
+juce::Rectangle<float> BandStrip::activityTrack() const
+{
+    const float w = std::max(static_cast<float>(getWidth()) - 4.0f, 0.0f);
+    return {6.0f, 7.0f, w - 8.0f, 3.0f};
+}
+
 void BandStrip::paint(juce::Graphics& g)
 {
     const auto colour = bandColour(slot);
@@ -274,7 +281,8 @@ void BandStrip::paint(juce::Graphics& g)
     if (activity > 0.005f)
     {
         g.setColour(Palette::blue);
-        g.fillRoundedRectangle(6.0f, 7.0f, (w - 8.0f) * activity, 3.0f, 1.5f);
+        const auto track = activityTrack();
+        g.fillRoundedRectangle(track.withWidth(track.getWidth() * activity), 1.5f);
     }
 
     if (selected)

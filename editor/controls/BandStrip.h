@@ -43,6 +43,8 @@ public:
     Widgets widgets();
 
 private:
+    // Where the dynamic activity bar grows, left to right, at full action.
+    juce::Rectangle<float> activityTrack() const;
     using ButtonAttachment = juce::AudioProcessorValueTreeState::ButtonAttachment;
     using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
 

@@ -18,6 +18,9 @@ DetectorBar::DetectorBar(const VezovevaDirADAudioProcessor& processorToShow,
                          const std::atomic<float>* gateValue)
     : processor(processorToShow), gate(gateValue)
 {
+    // Repainted on every tick; painting every pixel (its corners in the window colour) spares the editor
+    // from painting its background behind it each time.
+    setOpaque(true);
 }
 
 void DetectorBar::paint(juce::Graphics& g)
@@ -28,8 +31,7 @@ void DetectorBar::paint(juce::Graphics& g)
     const float innerHeight = std::max(h - 6.0f, 0.0f);
     const float bottom = 3.0f + innerHeight;
 
-    g.setColour(Palette::panel);
-    g.fillRoundedRectangle(0.0f, 0.0f, w, h, 3.0f);
+    fillOpaquePanel(g, getLocalBounds().toFloat(), 3.0f, Palette::panel);
 
     const float level = processor.telemetry.detectorLevelDb.load(std::memory_order_relaxed);
     const float gateDb = gate != nullptr ? gate->load(std::memory_order_relaxed) : -80.0f;

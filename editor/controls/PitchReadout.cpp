@@ -60,13 +60,16 @@ PitchDisplay describePitch(float f, bool lost, bool locked)
 PitchReadout::PitchReadout(const VezovevaDirADAudioProcessor& processorToRead) : processor(processorToRead)
 {
     setInterceptsMouseClicks(false, false);
+    // Repainted on every tick; painting every pixel (its corners in the window colour) spares the editor
+    // from painting its background behind it each time.
+    setOpaque(true);
 }
 
 void PitchReadout::paint(juce::Graphics& g)
 {
     const float w = static_cast<float>(getWidth());
     const float h = static_cast<float>(getHeight());
-    fillPanel(g, getLocalBounds().toFloat(), 6.0f, Palette::panel);
+    fillOpaquePanel(g, getLocalBounds().toFloat(), 6.0f, Palette::panel);
 
     const float W = std::max(w - 20.0f, 0.0f);
     const float H = std::max(h - 16.0f, 0.0f);
