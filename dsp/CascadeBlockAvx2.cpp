@@ -8,6 +8,14 @@
 #include "dsp/Constants.h"
 
 #include <immintrin.h>
+#include <utility>
+
+// The unrolled fill and drain steps must be inlined, or the register arrays they share live in memory.
+#if defined(__GNUC__)
+#define VIVERA_FORCE_INLINE __attribute__((always_inline))
+#else
+#define VIVERA_FORCE_INLINE
+#endif
 
 namespace vivera::dsp::kernels
 {
@@ -16,6 +24,18 @@ namespace
 __m256d pairOf(double lo, double hi) noexcept
 {
     return _mm256_set_pd(hi, hi, lo, lo);
+}
+
+template <class F, int... I>
+VIVERA_FORCE_INLINE inline void unrolledOver(F& f, std::integer_sequence<int, I...>) noexcept
+{
+    (f(std::integral_constant<int, I>{}), ...);
+}
+
+// f(std::integral_constant<int, i>) for i = 0 .. Count-1 in order, so that i is a compile-time constant.
+template <int Count, class F> VIVERA_FORCE_INLINE inline void unrolled(F&& f) noexcept
+{
+    unrolledOver(f, std::make_integer_sequence<int, Count>{});
 }
 
 template <int H> void runPairs(const StereoSectionRun& run, int n) noexcept
@@ -88,14 +108,62 @@ template <int H> void runPairs(const StereoSectionRun& run, int n) noexcept
         ic2[j] = _mm256_blendv_pd(ic2[j], old2, idle);
     };
     const int total = n + kFill;
-    const int steadyEnd = n;
-    int t = 0;
-    for (; t < kFill && t < total; ++t)
-        iteration(t, keepIdle);
-    for (; t < steadyEnd; ++t)
-        iteration(t, allActive);
-    for (; t < total; ++t)
-        iteration(t, keepIdle);
+    if (n >= kFill)
+    {
+        // Fill step d is iteration d and drain step d iteration n + d; with n >= kFill which lanes hold a
+        // sample depends on d and the register alone. Registers without a sample are skipped, and a
+        // half-idle one keeps its idle half's states with a constant blend. A skipped register's stale
+        // output only ever feeds lanes that are idle too.
+        auto edgeIteration = [&](auto stepConstant, auto fillConstant) noexcept VIVERA_FORCE_INLINE
+        {
+            constexpr int d = decltype(stepConstant)::value;
+            constexpr bool fill = decltype(fillConstant)::value;
+            const int t = fill ? d : n + d;
+            const __m256d in0 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(input + 2 * t)),
+                                                     _mm256_castpd256_pd128(stageOut[H - 1]), 1);
+            unrolled<H>(
+                [&](auto reverseConstant) noexcept VIVERA_FORCE_INLINE
+                {
+                    constexpr int j = H - 1 - decltype(reverseConstant)::value;
+                    // Lanes 0/1 run sample t - j, lanes 2/3 sample t - j - H.
+                    constexpr bool lowActive = fill ? d >= j : d < j;
+                    constexpr bool highActive = fill ? d >= j + H : d < j + H;
+                    if constexpr (lowActive || highActive)
+                    {
+                        const __m256d old1 = ic1[j], old2 = ic2[j];
+                        if constexpr (j == 0)
+                            stageOut[j] = section(j, in0);
+                        else
+                            stageOut[j] = section(j, stageOut[j - 1]);
+                        if constexpr (!highActive)
+                        {
+                            ic1[j] = _mm256_blend_pd(ic1[j], old1, 0b1100);
+                            ic2[j] = _mm256_blend_pd(ic2[j], old2, 0b1100);
+                        }
+                        else if constexpr (!lowActive)
+                        {
+                            ic1[j] = _mm256_blend_pd(ic1[j], old1, 0b0011);
+                            ic2[j] = _mm256_blend_pd(ic2[j], old2, 0b0011);
+                        }
+                    }
+                });
+            _mm_store_pd(output + 2 * t, _mm256_extractf128_pd(stageOut[H - 1], 1));
+        };
+        unrolled<kFill>([&](auto d) noexcept VIVERA_FORCE_INLINE { edgeIteration(d, std::true_type{}); });
+        for (int t = kFill; t < n; ++t)
+            iteration(t, allActive);
+        unrolled<kFill>([&](auto d) noexcept VIVERA_FORCE_INLINE { edgeIteration(d, std::false_type{}); });
+    }
+    else
+    {
+        int t = 0;
+        for (; t < kFill && t < total; ++t)
+            iteration(t, keepIdle);
+        for (; t < n; ++t)
+            iteration(t, allActive);
+        for (; t < total; ++t)
+            iteration(t, keepIdle);
+    }
     for (int i = 0; i < n; ++i)
     {
         run.left[i] = output[2 * (kFill + i)];
