@@ -10,7 +10,8 @@
 #include <immintrin.h>
 #include <utility>
 
-// The unrolled fill and drain steps must be inlined, or the register arrays they share live in memory.
+// The unrolled fill and drain steps must be inlined, or the register arrays they share live in memory. On a
+// lambda the attribute goes straight after the parameters, without noexcept, where GCC and Clang both take it.
 #if defined(__GNUC__)
 #define VIVERA_FORCE_INLINE __attribute__((always_inline))
 #else
@@ -114,7 +115,7 @@ template <int H> void runPairs(const StereoSectionRun& run, int n) noexcept
         // sample depends on d and the register alone. Registers without a sample are skipped, and a
         // half-idle one keeps its idle half's states with a constant blend. A skipped register's stale
         // output only ever feeds lanes that are idle too.
-        auto edgeIteration = [&](auto stepConstant, auto fillConstant) noexcept VIVERA_FORCE_INLINE
+        auto edgeIteration = [&](auto stepConstant, auto fillConstant) VIVERA_FORCE_INLINE
         {
             constexpr int d = decltype(stepConstant)::value;
             constexpr bool fill = decltype(fillConstant)::value;
@@ -122,7 +123,7 @@ template <int H> void runPairs(const StereoSectionRun& run, int n) noexcept
             const __m256d in0 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(input + 2 * t)),
                                                      _mm256_castpd256_pd128(stageOut[H - 1]), 1);
             unrolled<H>(
-                [&](auto reverseConstant) noexcept VIVERA_FORCE_INLINE
+                [&](auto reverseConstant) VIVERA_FORCE_INLINE
                 {
                     constexpr int j = H - 1 - decltype(reverseConstant)::value;
                     // Lanes 0/1 run sample t - j, lanes 2/3 sample t - j - H.
@@ -149,10 +150,10 @@ template <int H> void runPairs(const StereoSectionRun& run, int n) noexcept
                 });
             _mm_store_pd(output + 2 * t, _mm256_extractf128_pd(stageOut[H - 1], 1));
         };
-        unrolled<kFill>([&](auto d) noexcept VIVERA_FORCE_INLINE { edgeIteration(d, std::true_type{}); });
+        unrolled<kFill>([&](auto d) VIVERA_FORCE_INLINE { edgeIteration(d, std::true_type{}); });
         for (int t = kFill; t < n; ++t)
             iteration(t, allActive);
-        unrolled<kFill>([&](auto d) noexcept VIVERA_FORCE_INLINE { edgeIteration(d, std::false_type{}); });
+        unrolled<kFill>([&](auto d) VIVERA_FORCE_INLINE { edgeIteration(d, std::false_type{}); });
     }
     else
     {
