@@ -109,6 +109,27 @@ inline void clickThroughPeer(juce::Component& target, juce::Point<int> local,
     pumpMessagesUntil([] { return false; }, 30);
 }
 
+// Two clicks through the peer, stamped 10 ms apart, so they make a double-click however slowly the build
+// under test handles the first one.
+inline void doubleClickThroughPeer(juce::Component& target, juce::Point<int> local)
+{
+    auto* peer = target.getPeer();
+    ASSERT_NE(peer, nullptr);
+    const auto inPeer = peer->getComponent().getLocalPoint(&target, local).toFloat();
+    const auto time = juce::Time::currentTimeMillis();
+    for (const juce::int64 clickTime : {time, time + 10})
+    {
+        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, inPeer, {},
+                               juce::MouseInputSource::defaultPressure, 0.0f, clickTime);
+        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, inPeer,
+                               juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier),
+                               juce::MouseInputSource::defaultPressure, 0.0f, clickTime + 1);
+        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, inPeer, {},
+                               juce::MouseInputSource::defaultPressure, 0.0f, clickTime + 2);
+    }
+    pumpMessagesUntil([] { return false; }, 30);
+}
+
 inline void clickCentre(juce::Component& target)
 {
     clickThroughPeer(target, target.getLocalBounds().getCentre());

@@ -649,8 +649,7 @@ TEST_F(GraphMouse, DoubleClickThroughARealWindowIsOneUndoStep)
     undo.clearUndoHistory();
 
     const auto at = nodeAt(0).roundToInt();
-    clickThroughPeer(graph, at);
-    clickThroughPeer(graph, at);
+    doubleClickThroughPeer(graph, at);
     EXPECT_EQ(f.get(band(BandParam::gain)), 0.0f);
     ASSERT_TRUE(undo.undo());
     EXPECT_NEAR(f.get(band(BandParam::gain)), 6.0f, 1e-4);
