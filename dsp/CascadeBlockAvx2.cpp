@@ -11,7 +11,8 @@
 #include <utility>
 
 // The unrolled fill and drain steps must be inlined, or the register arrays they share live in memory. On a
-// lambda the attribute goes straight after the parameters, without noexcept, where GCC and Clang both take it.
+// lambda the attribute goes straight after the parameters, without noexcept, where GCC and Clang both take
+// it.
 #if defined(__GNUC__)
 #define VIVERA_FORCE_INLINE __attribute__((always_inline))
 #else
