@@ -11,21 +11,6 @@
 
 namespace
 {
-// A plain desktop window holding an editor, as a host's plug-in window does.
-class PanelHostWindow : public juce::DocumentWindow
-{
-public:
-    explicit PanelHostWindow(juce::Component& content)
-        : juce::DocumentWindow("Vivera", juce::Colours::black, 0, true)
-    {
-        setUsingNativeTitleBar(false);
-        setTitleBarHeight(0);
-        setContentNonOwned(&content, true);
-        setTopLeftPosition(20, 20);
-        setVisible(true);
-    }
-    ~PanelHostWindow() override { clearContentComponent(); }
-};
 
 class DynPanelTest : public testing::Test
 {
@@ -154,7 +139,7 @@ TEST(ScRatio, NearestStepInLogarithmicDistance)
 TEST_F(DynPanelTest, ScFreqSnapsToStepsUnlessFree)
 {
     openPanelFor(vivera::dsp::kBandBell);
-    PanelHostWindow window(*f.editor);
+    HostWindow window(*f.editor);
     auto& knob = panel().scFreqKnob;
     const auto detfreq = band(BandParam::detfreq);
     ASSERT_TRUE(knob.isShowing());
@@ -252,7 +237,7 @@ TEST_F(DynPanelTest, TypedValuesAreClampedAndNonsenseIgnored)
 TEST_F(DynPanelTest, ExternalSidechainOnlyWhileConnected)
 {
     openPanelFor(vivera::dsp::kBandBell);
-    PanelHostWindow window(*f.editor);
+    HostWindow window(*f.editor);
     auto& source = panel().sourceChoice;
     const auto detsc = band(BandParam::detsc);
     const juce::Point<int> intPoint(source.getWidth() / 4, source.getHeight() / 2);

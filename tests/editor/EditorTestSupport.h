@@ -90,6 +90,22 @@ struct EditorFixture
     std::unique_ptr<VezovevaDirADAudioProcessorEditor> editor;
 };
 
+// A plain desktop window holding an editor, as a host's plug-in window does.
+class HostWindow : public juce::DocumentWindow
+{
+public:
+    explicit HostWindow(juce::Component& content)
+        : juce::DocumentWindow("Vivera", juce::Colours::black, 0, true)
+    {
+        setUsingNativeTitleBar(false);
+        setTitleBarHeight(0);
+        setContentNonOwned(&content, true);
+        setTopLeftPosition(20, 20);
+        setVisible(true);
+    }
+    ~HostWindow() override { clearContentComponent(); }
+};
+
 // Delivers a press and release at a point of a component through its window's peer, the path a real
 // mouse click takes; the component must be showing on the desktop.
 inline void clickThroughPeer(juce::Component& target, juce::Point<int> local,

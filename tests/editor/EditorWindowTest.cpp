@@ -10,21 +10,6 @@
 
 namespace
 {
-// A plain desktop window holding an editor, as a host's plug-in window does.
-class HostWindow : public juce::DocumentWindow
-{
-public:
-    explicit HostWindow(juce::Component& content)
-        : juce::DocumentWindow("Vivera", juce::Colours::black, 0, true)
-    {
-        setUsingNativeTitleBar(false);
-        setTitleBarHeight(0);
-        setContentNonOwned(&content, true);
-        setTopLeftPosition(20, 20);
-        setVisible(true);
-    }
-    ~HostWindow() override { clearContentComponent(); }
-};
 
 juce::Component* findCornerResizer(juce::Component& editor)
 {

@@ -56,22 +56,6 @@ private:
     juce::AudioProcessor& processor;
 };
 
-// The editor in a real top-level window, as a host shows it.
-class HostWindow : public juce::DocumentWindow
-{
-public:
-    explicit HostWindow(juce::Component& content)
-        : juce::DocumentWindow("Vivera", juce::Colours::black, 0, true)
-    {
-        setUsingNativeTitleBar(false);
-        setTitleBarHeight(0);
-        setContentNonOwned(&content, true);
-        setTopLeftPosition(20, 20);
-        setVisible(true);
-    }
-    ~HostWindow() override { clearContentComponent(); }
-};
-
 // A press, ten moves and a release through the window's peer, the path a real mouse drag takes, so the
 // editor sees the press as well as the graph.
 void dragThroughPeer(juce::Component& target, juce::Point<float> from, juce::Point<float> to)
