@@ -336,10 +336,12 @@ struct GraphPainter
                 continue;
             const bool isMarked = marked[(size_t)h];
             g.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(h, isMarked, lost)));
-            if (h == 1)
-                g.drawLine(x, py, x, pb, 1.4f);
-            else if (isMarked)
-                g.drawLine(x, py, x, pb, 1.0f);
+            // A vertical line is its rectangle: filled as one, it needs no outline for the renderer to trace.
+            if (h == 1 || isMarked)
+            {
+                const float width = h == 1 ? 1.4f : 1.0f;
+                g.fillRect(juce::Rectangle<float>(x - 0.5f * width, py, width, ph));
+            }
             if (x - lastLabelX > 18.0f)
             {
                 g.setColour(Palette::gold.withAlpha(graph_paint::ladderLabelAlpha(h, isMarked, lost)));
