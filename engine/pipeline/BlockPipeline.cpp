@@ -375,14 +375,10 @@ void BlockPipeline::renderSubBlock(const SubBlock& sub, const BlockSignals& sign
     if (sub.pitchAvailable)
         vivera::dsp::processBandBank(bands, routing, wetL.data(), wetR.data(), m);
 
-    for (int j = 0; j < m; ++j)
+    // The output arithmetic of one sample, given its four ramp values.
+    auto outputSample = [&](int j, double mix, double outputGain, double bypass, double autoGain) noexcept
     {
         const auto s = static_cast<size_t>(j);
-        const double mix = mixRamp.getNextValue();
-        const double outputGain = outputGainRamp.getNextValue();
-        const double bypass = bypassRamp.getNextValue();
-        const double autoGain = autoGainRamp.getNextValue();
-
         // Output and makeup gain act on the wet part only.
         const double w = autoGain * outputGain * mix;
         double outL = (1.0 - mix) * dryL[s] + w * wetL[s];
@@ -406,5 +402,27 @@ void BlockPipeline::renderSubBlock(const SubBlock& sub, const BlockSignals& sign
         left[j] = static_cast<float>((1.0 - bypass) * outL + bypass * dryL[s]);
         if (right != nullptr)
             right[j] = static_cast<float>((1.0 - bypass) * outR + bypass * dryR[s]);
+    };
+
+    const bool rampsSteady = !mixRamp.isSmoothing() && !outputGainRamp.isSmoothing() &&
+                             !bypassRamp.isSmoothing() && !autoGainRamp.isSmoothing();
+    if (rampsSteady)
+    {
+        // A ramp at rest returns its target for every sample: the same values, read once.
+        const double mix = mixRamp.getTargetValue();
+        const double outputGain = outputGainRamp.getTargetValue();
+        const double bypass = bypassRamp.getTargetValue();
+        const double autoGain = autoGainRamp.getTargetValue();
+        for (int j = 0; j < m; ++j)
+            outputSample(j, mix, outputGain, bypass, autoGain);
+        return;
+    }
+    for (int j = 0; j < m; ++j)
+    {
+        const double mix = mixRamp.getNextValue();
+        const double outputGain = outputGainRamp.getNextValue();
+        const double bypass = bypassRamp.getNextValue();
+        const double autoGain = autoGainRamp.getNextValue();
+        outputSample(j, mix, outputGain, bypass, autoGain);
     }
 }
