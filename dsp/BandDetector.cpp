@@ -270,9 +270,9 @@ kernels::LevelDetectorLane levelLane(const DetectorJob& job, const DetectorCoeff
 
 #endif
 
-// A few level detectors in one sample loop with AVX2: their filter, envelope and gain computer recursions
-// overlap one another, where the phases would each wait on one short recursion. False when the jobs need
-// the phases.
+// A few level detectors by the whole-detector AVX2 kernel: their filter and envelope recursions overlap,
+// and so do their gain computers, where the phases would each wait on one short recursion. False when the
+// jobs need the phases.
 bool runLevelDetectorsAtOnce(DetectorJob* jobs, const DetectorCoefficients* const* coefficients, int count,
                              int offset, int m, JobChunk* chunks) noexcept
 {

@@ -1,7 +1,7 @@
-// Level detectors (a peak or RMS envelope, no transient or sibilance measure) run whole in one sample
-// loop: the sidechain filters, envelopes, logarithms and gain computers of up to four detectors side by
-// side. Each stage is a recursion of its own that waits on its previous sample; in one loop the stages of a
-// sample overlap instead of running one after the other over the chunk.
+// Level detectors (a peak or RMS envelope, no transient or sibilance measure) run whole by one kernel: the
+// sidechain filters, envelopes, logarithms and gain computers of up to four detectors side by side, one
+// detector to a lane. The filter and envelope recursions share one sample loop, so they overlap instead of
+// each waiting alone over the chunk.
 #pragma once
 
 #include "dsp/SvfSection.h"

@@ -1,6 +1,6 @@
-// 256-bit body of the whole level detector: one lane per detector, the left (or only) and right sidechain
-// filters in two registers. Built with AVX2 for this file alone; besides intrinsics and raw pointers it
-// compiles only the AVX2 step headers, which no other kind of file includes.
+// 256-bit body of the whole level detector: one lane per detector; the left (or only) and right sidechain
+// filters in two registers, or in one for up to two detectors. Built with AVX2 for this file alone; besides
+// intrinsics and raw pointers it compiles only the AVX2 step headers, which no other kind of file includes.
 #include "dsp/LevelDetectorLanes.h"
 
 #include "dsp/GainComputerStepAvx2.h"
@@ -182,56 +182,81 @@ template <bool Paired> void runLevelDetectors(const LevelDetectorLane* lanes, in
     const int activeLanes = (1 << count) - 1;
     const __m256d half = _mm256_set1_pd(0.5), floor = _mm256_set1_pd(kAmplitudeFloor);
     const __m256d signBit = _mm256_set1_pd(-0.0), zero = _mm256_setzero_pd();
-    // A software pipeline over the samples: iteration t filters sample t and follows its envelope, takes
-    // the logarithm of sample t - kLogLag and runs the gain computer on sample t - kGainLag. The stages of
-    // one iteration do not wait on one another, so their long latencies overlap; each stage still meets the
-    // samples in order.
-    constexpr int kLogLag = 1, kGainLag = 3;
-    alignas(32) double arguments[kMaxChunk][kLanes], levels[kMaxChunk][kLanes];
-    for (int t = 0; t < m + kGainLag; ++t)
+    // Three passes over the chunk: the filters and envelopes, whose recursions overlap one another; the
+    // logarithms, independent of one another; the gain computers. A logarithm's long latency would hold up
+    // a single sample loop.
+    alignas(32) double arguments[kMaxChunk][kLanes];
+    for (int t = 0; t < m; ++t)
     {
-        if (t < m)
+        __m256d ya, yb;
+        if constexpr (Paired)
         {
-            __m256d ya, yb;
-            if constexpr (Paired)
-            {
-                ya = filter[0].step(_mm256_load_pd(in[0][t]));
-                yb = _mm256_permute2f128_pd(ya, ya, 0x01); // each detector's right filter beside its left
-            }
-            else
-            {
-                ya = filter[0].step(_mm256_load_pd(in[0][t]));
-                yb = filter[kRegisters - 1].step(_mm256_load_pd(in[kRegisters - 1][t]));
-            }
-            // Energy and peak of the filtered pair in Stereo, of the single filtered signal otherwise.
-            const __m256d energy = _mm256_blendv_pd(
-                _mm256_mul_pd(ya, ya),
-                _mm256_mul_pd(half, _mm256_add_pd(_mm256_mul_pd(ya, ya), _mm256_mul_pd(yb, yb))), stereo);
-            const __m256d absA = _mm256_andnot_pd(signBit, ya), absB = _mm256_andnot_pd(signBit, yb);
-            // std::max(p, q) is q when p < q, else p: the instruction max(q, p).
-            const __m256d peak = _mm256_blendv_pd(absA, _mm256_max_pd(absB, absA), stereo);
-            meanSquare =
-                _mm256_add_pd(meanSquare, _mm256_mul_pd(_mm256_sub_pd(energy, meanSquare), follow10ms));
-            envelope = _mm256_max_pd(peak, _mm256_mul_pd(peakDecay, envelope));
-            _mm256_store_pd(arguments[t],
-                            _mm256_blendv_pd(_mm256_add_pd(envelope, floor),
-                                             _mm256_add_pd(_mm256_sqrt_pd(meanSquare), floor), rms));
+            ya = filter[0].step(_mm256_load_pd(in[0][t]));
+            yb = _mm256_permute2f128_pd(ya, ya, 0x01); // each detector's right filter beside its left
         }
-        const int logSample = t - kLogLag;
-        if (logSample >= 0 && logSample < m)
+        else
         {
-            const __m256d argument = _mm256_load_pd(arguments[logSample]);
-            _mm256_store_pd(levels[logSample], avx2::log10NormalLanes(argument));
-            const int special = avx2::log10SpecialLanes(argument) & activeLanes;
-            // Zero, subnormal or non-finite arguments go through the scalar function.
-            for (int l = 0; special != 0 && l < kLanes; ++l)
-                if ((special >> l) & 1)
-                    levels[logSample][l] = portableLog10(arguments[logSample][l]);
+            ya = filter[0].step(_mm256_load_pd(in[0][t]));
+            yb = filter[kRegisters - 1].step(_mm256_load_pd(in[kRegisters - 1][t]));
         }
-        const int gainSample = t - kGainLag;
-        if (gainSample >= 0)
-            avx2::gainStep(gain, _mm256_load_pd(levels[gainSample]), zero);
+        // Energy and peak of the filtered pair in Stereo, of the single filtered signal otherwise.
+        const __m256d energy = _mm256_blendv_pd(
+            _mm256_mul_pd(ya, ya),
+            _mm256_mul_pd(half, _mm256_add_pd(_mm256_mul_pd(ya, ya), _mm256_mul_pd(yb, yb))), stereo);
+        const __m256d absA = _mm256_andnot_pd(signBit, ya), absB = _mm256_andnot_pd(signBit, yb);
+        // std::max(p, q) is q when p < q, else p: the instruction max(q, p).
+        const __m256d peak = _mm256_blendv_pd(absA, _mm256_max_pd(absB, absA), stereo);
+        meanSquare = _mm256_add_pd(meanSquare, _mm256_mul_pd(_mm256_sub_pd(energy, meanSquare), follow10ms));
+        envelope = _mm256_max_pd(peak, _mm256_mul_pd(peakDecay, envelope));
+        _mm256_store_pd(arguments[t],
+                        _mm256_blendv_pd(_mm256_add_pd(envelope, floor),
+                                         _mm256_add_pd(_mm256_sqrt_pd(meanSquare), floor), rms));
     }
+
+    alignas(32) double levels[kMaxChunk][kLanes];
+    // Zero, subnormal or non-finite arguments go through the scalar function.
+    auto logarithms = [](__m256d argument, int special, double* out) noexcept
+    {
+        _mm256_store_pd(out, avx2::log10NormalLanes(argument));
+        if (special != 0)
+        {
+            alignas(32) double in[kLanes];
+            _mm256_store_pd(in, argument);
+            for (int l = 0; l < kLanes; ++l)
+                if ((special >> l) & 1)
+                    out[l] = portableLog10(in[l]);
+        }
+    };
+    if constexpr (Paired)
+    {
+        // Only lanes 0 and 1 carry a detector: two samples to a register.
+        const int active = activeLanes | activeLanes << 2;
+        for (int t = 0; t < m; t += 2)
+        {
+            const int next = t + 1 < m ? t + 1 : t;
+            const __m256d argument =
+                _mm256_set_m128d(_mm_load_pd(arguments[next]), _mm_load_pd(arguments[t]));
+            alignas(32) double out[kLanes];
+            logarithms(argument, avx2::log10SpecialLanes(argument) & active, out);
+            levels[t][0] = out[0];
+            levels[t][1] = out[1];
+            levels[next][0] = out[2];
+            levels[next][1] = out[3];
+        }
+        for (int t = 0; t < m; ++t)
+            levels[t][2] = levels[t][3] = 0.0;
+    }
+    else
+    {
+        for (int t = 0; t < m; ++t)
+        {
+            const __m256d argument = _mm256_load_pd(arguments[t]);
+            logarithms(argument, avx2::log10SpecialLanes(argument) & activeLanes, levels[t]);
+        }
+    }
+
+    for (int t = 0; t < m; ++t)
+        avx2::gainStep(gain, _mm256_load_pd(levels[t]), zero);
 
     auto always = [](const LevelDetectorLane&) { return true; };
     auto isRms = [](const LevelDetectorLane& x) { return x.rms; };
