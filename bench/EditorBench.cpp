@@ -140,6 +140,12 @@ void editorTick(benchmark::State& state)
         runAudio(processor, buffer, phase);
         editor.timerTick();
     }
+    // The window's first paint, when it opens, is not a tick: it fills the kept pictures and the glyph
+    // cache.
+    {
+        juce::Graphics g(image);
+        editor.paintEntireComponent(g, true);
+    }
 
     TickTimer timer(static_cast<int>(state.max_iterations));
     for (auto _ : state)
@@ -270,6 +276,10 @@ void graphTick(benchmark::State& state)
 
     juce::Image image(juce::Image::ARGB, graph.getWidth(), graph.getHeight(), true,
                       juce::SoftwareImageType());
+    {
+        juce::Graphics g(image); // the first paint, when the window opens
+        graph.paintEntireComponent(g, true);
+    }
     TelemetrySnapshot telemetry;
     TickTimer timer(static_cast<int>(state.max_iterations));
     for (auto _ : state)

@@ -118,6 +118,10 @@ void GraphComponent::updateFromProcessor(const TelemetrySnapshot& telemetry)
     // The gain scale grows smoothly when boosts pass +12 or +24 dB and shrinks back when they go.
     const double target = maxDb > 24.0 ? 36.0 : maxDb > 12.0 ? 24.0 : 12.0;
     geo.eqTopDb += (target - geo.eqTopDb) * 0.2;
+    // Arrive once what is left is far below a pixel: the approach would otherwise creep on for some 160
+    // ticks, and every step redraws the kept scale layer.
+    if (std::abs(target - geo.eqTopDb) < 1e-3)
+        geo.eqTopDb = target;
 
     placeNodes();
 

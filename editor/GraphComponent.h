@@ -121,12 +121,10 @@ private:
     graph_curves::CurvePoints curvePoints;
     std::array<vivera::dsp::BandCascade, vivera::dsp::kNumBands> liveDesigns{}, fullDesigns{};
     std::array<bool, vivera::dsp::kNumBands> bandActive{};
-    juce::Path tracePath, fillPath;                   // reused by paint
+    juce::Path tracePath, fillPath, strokeOutline;    // reused by paint
     std::array<graph_paint::ZoneShade, 2> zoneShades; // below the detector's high-pass, above its low-pass
     graph_paint::StaticLayer staticLayer;             // background, grids and scale labels
-    // One column of the unmarked harmonics' dash pattern, for a held and a lost pitch: made once, tiled on
-    // every repaint.
-    std::array<juce::Image, 2> ladderDashes;
+    graph_paint::DashedColumn ladderDashes;           // the unmarked harmonics' dashed line
     // Windows the frame in fftBuffer, transforms it and smooths its levels into `spectrum`.
     void analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept;
     friend struct GraphPainter; // paint's steps, in GraphPainter.cpp

@@ -1,6 +1,7 @@
 #include "editor/GraphCurves.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 
@@ -23,9 +24,9 @@ void CurvePoints::prepare(double sampleRate) noexcept
         points[(size_t)j] = vivera::dsp::UnitCirclePoint::at(kTwoPi * pointFrequency(j) / rate);
 }
 
-double responseDb(const vivera::dsp::BandCascade& cascade, const vivera::dsp::UnitCirclePoint& point) noexcept
+double magnitudeDb(double magnitude) noexcept
 {
-    return 20.0 * std::log10(std::max(1e-9, vivera::dsp::cascadeMagnitude(cascade, point)));
+    return 20.0 * std::log10(std::max(1e-9, magnitude));
 }
 
 void CurveSums::clear() const noexcept
@@ -37,16 +38,23 @@ void CurveSums::clear() const noexcept
 void CurveSums::addBand(const vivera::dsp::BandCascade& live, const vivera::dsp::BandCascade& full,
                         bool dynamic, int channel, const CurvePoints& points) const noexcept
 {
-    for (int j = 0; j < kPoints; ++j)
+    // All points of a cascade at once (the same values as one at a time, computed in vector registers).
+    std::array<double, kPoints> liveMagnitude, fullMagnitude;
+    vivera::dsp::cascadeMagnitudes(live, points.data(), kPoints, liveMagnitude.data());
+    const bool stillDiffers = channel == 0 && dynamic;
+    if (stillDiffers)
+        vivera::dsp::cascadeMagnitudes(full, points.data(), kPoints, fullMagnitude.data());
+
+    for (size_t j = 0; j < (size_t)kPoints; ++j)
     {
-        const double d = responseDb(live, points[j]);
+        const double d = magnitudeDb(liveMagnitude[j]);
         if (channel == 1)
             mid[j] += (float)d;
         else if (channel == 2)
             side[j] += (float)d;
         else
         {
-            const double s = dynamic ? responseDb(full, points[j]) : d;
+            const double s = stillDiffers ? magnitudeDb(fullMagnitude[j]) : d;
             main[j] += (float)d;
             mid[j] += (float)d;
             side[j] += (float)d;

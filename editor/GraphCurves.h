@@ -22,15 +22,15 @@ public:
     void prepare(double sampleRate) noexcept;
     double sampleRate() const noexcept { return rate; }
     const vivera::dsp::UnitCirclePoint& operator[](int j) const noexcept { return points[(size_t)j]; }
+    const vivera::dsp::UnitCirclePoint* data() const noexcept { return points.data(); }
 
 private:
     double rate = 0.0;
     std::array<vivera::dsp::UnitCirclePoint, kPoints> points{};
 };
 
-// 20·log10 of the cascade's magnitude (wet blend included), floored at 1e-9.
-double responseDb(const vivera::dsp::BandCascade& cascade,
-                  const vivera::dsp::UnitCirclePoint& point) noexcept;
+// 20·log10 of a magnitude, floored at 1e-9.
+double magnitudeDb(double magnitude) noexcept;
 
 // The four sums, each kPoints values in dB: everything on Stereo (main), the same with the dynamic Stereo
 // bands at full action (still), and the result on the Mid and on the Side channel.

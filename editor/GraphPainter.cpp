@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace graph_paint
 {
@@ -83,10 +84,28 @@ void ZoneShade::draw(juce::Graphics& g, juce::Rectangle<float> zone, float first
     g.drawImageTransformed(image, juce::AffineTransform::scale(1.0f / scale)
                                       .translated((float)imageArea.getX(), (float)imageArea.getY()));
 }
+
+const juce::Image& DashedColumn::column(int height, bool pitchLost)
+{
+    auto& image = images[pitchLost ? 1 : 0];
+    if (image.isNull() || image.getHeight() != std::max(1, height))
+    {
+        image = juce::Image(juce::Image::ARGB, 1, std::max(1, height), true, juce::SoftwareImageType());
+        juce::Graphics dg(image);
+        dg.setColour(Palette::gold.withAlpha(ladderLineAlpha(2, false, pitchLost)));
+        for (int y = 0; y < height; y += 6)
+            dg.fillRect(0, y, 1, 2);
+    }
+    return image;
+}
 } // namespace graph_paint
 
 namespace
 {
+const std::pair<double, const char*> kFrequencyMarks[] = {
+    {20.0, "20"}, {50.0, "50"}, {100.0, "100"}, {200.0, "200"}, {500.0, "500"},
+    {1e3, "1k"},  {2e3, "2k"},  {5e3, "5k"},    {10e3, "10k"},  {20e3, "20k"},
+};
 const juce::Colour kMidCurveColour{0xFF8FB3C9};
 const juce::Colour kSideCurveColour{0xFFC99A8F};
 
@@ -116,6 +135,32 @@ struct GraphPainter
     {
     }
 
+    // The software renderer sizes each shape's scanline table to the whole clip, not to the shape: under the
+    // graph's clip a node's small circle costs as much as a shape as tall as the graph. Narrowing the clip to
+    // the shape's own bounds first keeps the cost to the shape's size and changes no pixel.
+    struct TightClip
+    {
+        juce::Graphics::ScopedSaveState saved;
+        TightClip(juce::Graphics& graphics, juce::Rectangle<float> bounds) : saved(graphics)
+        {
+            graphics.reduceClipRegion(bounds.getSmallestIntegerContainer().expanded(1));
+        }
+    };
+
+    void fillTight(const juce::Path& path)
+    {
+        const TightClip tight(g, path.getBounds());
+        g.fillPath(path);
+    }
+
+    // As Graphics::strokePath does it, into a kept path, then filled under a tight clip.
+    void strokeTight(const juce::Path& path, const juce::PathStrokeType& stroke)
+    {
+        auto& outline = graph.strokeOutline;
+        stroke.createStrokedPath(outline, path, {}, g.getInternalContext().getPhysicalPixelScaleFactor());
+        fillTight(outline);
+    }
+
     void paint()
     {
         if (geo.isEmpty())
@@ -123,11 +168,18 @@ struct GraphPainter
             g.fillAll(Palette::panel);
             return;
         }
-        graph.staticLayer.draw(g, graph.getWidth(), graph.getHeight(), geo.eqTopDb,
+        const auto plot = geo.plotArea.toNearestInt();
+        // The margins come from the kept picture; inside the plot, which every tick covers with the live
+        // layers anyway, the plain fill and the grid lines cost less than copying the picture.
+        graph.staticLayer.draw(g, graph.getWidth(), graph.getHeight(), geo.eqTopDb, plot,
                                [this](juce::Graphics& layer) { staticLayer(layer); });
         {
             juce::Graphics::ScopedSaveState clipped(g);
-            g.reduceClipRegion(geo.plotArea.toNearestInt());
+            g.reduceClipRegion(plot);
+            g.setColour(Palette::panel);
+            g.fillRect(plot);
+            frequencyGridLines(g);
+            gainGridLines(g);
             spectrum(graph.spectrumIn, Palette::textDim.darker(0.3f), 0.1f);
             spectrum(graph.spectrumOut, Palette::text.darker(0.15f), 0.16f);
             harmonicLadder();
@@ -158,50 +210,61 @@ struct GraphPainter
         levelLabels(lg);
     }
 
-    void frequencyGrid(juce::Graphics& g) const
+    void frequencyGrid(juce::Graphics& target) const
     {
-        static const std::pair<double, const char*> marks[] = {
-            {20.0, "20"}, {50.0, "50"}, {100.0, "100"}, {200.0, "200"}, {500.0, "500"},
-            {1e3, "1k"},  {2e3, "2k"},  {5e3, "5k"},    {10e3, "10k"},  {20e3, "20k"},
-        };
-        g.setFont(plainFont(10.0f));
-        for (const auto& [hz, label] : marks)
+        frequencyGridLines(target);
+        target.setFont(plainFont(10.0f));
+        target.setColour(Palette::textDim);
+        for (const auto& [hz, label] : kFrequencyMarks)
         {
-            const int x = (int)geo.frequencyToX(hz);
-            g.setColour(Palette::grid);
-            g.drawVerticalLine(x, py, pb);
-            g.setColour(Palette::textDim);
-            g.drawText(label, juce::Rectangle<float>((float)x - 18.0f, pb + 3.0f, 36.0f, 14.0f),
-                       juce::Justification::centred, true);
+            const int x = frequencyGridX(hz);
+            target.drawText(label, juce::Rectangle<float>((float)x - 18.0f, pb + 3.0f, 36.0f, 14.0f),
+                            juce::Justification::centred, true);
         }
     }
 
-    void gainGrid(juce::Graphics& g) const
+    int frequencyGridX(double hz) const { return (int)geo.frequencyToX(hz); }
+
+    void frequencyGridLines(juce::Graphics& target) const
+    {
+        target.setColour(Palette::grid);
+        for (const auto& mark : kFrequencyMarks)
+            target.drawVerticalLine(frequencyGridX(mark.first), py, pb);
+    }
+
+    void gainGrid(juce::Graphics& target) const
+    {
+        gainGridLines(target);
+        target.setColour(Palette::textDim);
+        const int step = graph_paint::gainGridStep(geo.eqTopDb);
+        for (int v = -36; v <= geo.eqTopDb + 0.01; v += step)
+            target.drawText(juce::String(v),
+                            juce::Rectangle<float>(0.0f, geo.gainToY(v) - 7.0f, px - 4.0f, 14.0f),
+                            juce::Justification::centredRight, true);
+    }
+
+    void gainGridLines(juce::Graphics& target) const
     {
         const int step = graph_paint::gainGridStep(geo.eqTopDb);
         for (int v = -36; v <= geo.eqTopDb + 0.01; v += step)
         {
-            const float y = geo.gainToY(v);
-            g.setColour(v == 0 ? Palette::textDim : Palette::grid);
-            g.drawHorizontalLine((int)y, px, px + pw);
-            g.setColour(Palette::textDim);
-            g.drawText(juce::String(v), juce::Rectangle<float>(0.0f, y - 7.0f, px - 4.0f, 14.0f),
-                       juce::Justification::centredRight, true);
+            target.setColour(v == 0 ? Palette::textDim : Palette::grid);
+            target.drawHorizontalLine((int)geo.gainToY(v), px, px + pw);
         }
     }
 
-    void levelLabels(juce::Graphics& g) const
+    void levelLabels(juce::Graphics& target) const
     {
-        g.setColour(Palette::textDim.withAlpha(0.8f));
+        target.setColour(Palette::textDim.withAlpha(0.8f));
         for (int v = -70; v <= 0; v += 10)
-            g.drawText(juce::String(v),
-                       juce::Rectangle<float>(px + pw + 4.0f, geo.levelToY(v) - 7.0f, 32.0f, 14.0f),
-                       juce::Justification::centredLeft, true);
-        g.setColour(Palette::textDim);
-        g.drawText("dB", juce::Rectangle<float>(0.0f, 0.0f, px - 4.0f, 10.0f),
-                   juce::Justification::centredRight, true);
-        g.drawText("dBFS", juce::Rectangle<float>(px + pw + 4.0f, 0.0f, 34.0f, 10.0f),
-                   juce::Justification::centredLeft, true);
+            target.drawText(juce::String(v),
+                            juce::Rectangle<float>(px + pw + 4.0f, geo.levelToY(v) - 7.0f, 32.0f, 14.0f),
+                            juce::Justification::centredLeft, true);
+        target.setColour(Palette::textDim);
+        target.drawText("dB", juce::Rectangle<float>(0.0f, 0.0f, px - 4.0f, 10.0f),
+                        juce::Justification::centredRight, true);
+        target.drawText("dBFS", juce::Rectangle<float>(px + pw + 4.0f, 0.0f, 34.0f, 10.0f),
+                        juce::Justification::centredLeft, true);
     }
 
     // One point every 2 pixels; filled down to the bottom, then the trace itself.
@@ -226,10 +289,10 @@ struct GraphPainter
         fill.lineTo(px, pb);
         fill.closeSubPath();
         g.setColour(base.withAlpha(fillAlpha));
-        g.fillPath(fill);
+        fillTight(fill);
         g.setColour(base.withAlpha((juce::uint8)0xB2));
-        g.strokePath(trace,
-                     juce::PathStrokeType(1.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt));
+        strokeTight(trace,
+                    juce::PathStrokeType(1.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt));
     }
 
     bool harmonicHasBand(int harmonic) const
@@ -256,21 +319,13 @@ struct GraphPainter
         }
 
         // The faint dashed lines of the unmarked harmonics (2 on, 4 off, 1 wide, from the top down): one
-        // column of the dash pattern, tiled down each line, instead of one fill per dash.
-        auto& dash = graph.ladderDashes[lost ? 1 : 0];
-        if (dash.isNull())
-        {
-            dash = juce::Image(juce::Image::ARGB, 1, 6, true, juce::SoftwareImageType());
-            juce::Graphics dg(dash);
-            dg.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(2, false, lost)));
-            dg.fillRect(0, 0, 1, 2);
-        }
+        // pixel column holding the whole dashed line, copied onto the pixel column nearest each harmonic,
+        // instead of one fill per dash.
+        const auto& dashes = graph.ladderDashes.column(juce::roundToInt(ph), lost);
+        g.setOpacity(1.0f); // images are drawn with the current colour's alpha
         for (int h = 2; h <= last; ++h)
             if (const float x = geo.frequencyToX(h * pitch); x >= px && !marked[(size_t)h])
-            {
-                g.setTiledImageFill(dash, 0, (int)py, 1.0f);
-                g.fillRect(juce::Rectangle<float>(x - 0.5f, py, 1.0f, ph));
-            }
+                g.drawImageAt(dashes, (int)std::floor(x), (int)py);
 
         g.setFont(boldFont(9.0f));
         float lastLabelX = -1000.0f;
@@ -347,9 +402,9 @@ struct GraphPainter
         fill.lineTo(px, pb);
         fill.closeSubPath();
         g.setColour(c.withAlpha(0.05f));
-        g.fillPath(fill);
+        fillTight(fill);
         g.setColour(c.withAlpha(0.55f));
-        g.strokePath(trace, juce::PathStrokeType(1.2f));
+        strokeTight(trace, juce::PathStrokeType(1.2f));
 
         g.setFont(boldFont(9.0f));
         const float xsc = geo.frequencyToX(fsc);
@@ -360,6 +415,7 @@ struct GraphPainter
         const bool lit = graph.hoverHandle == GraphComponent::kSidechainHandle ||
                          graph.dragHandle == GraphComponent::kSidechainHandle;
         const juce::Rectangle<float> circle(handle.x - 5.0f, handle.y - 5.0f, 10.0f, 10.0f);
+        const TightClip tight(g, circle.expanded(1.0f));
         g.setColour(c.withAlpha(lit ? 1.0f : 0.85f));
         g.fillEllipse(circle);
         g.setColour(Palette::window);
@@ -391,27 +447,27 @@ struct GraphPainter
         fill.lineTo(px, y0);
         fill.closeSubPath();
         g.setColour(Palette::white.withAlpha(0.1f));
-        g.fillPath(fill);
+        fillTight(fill);
 
         if (graph.hasDynamicStereo)
         {
             curvePath(graph.curveStatic, path);
             g.setColour(Palette::white.withAlpha(0.35f));
-            g.strokePath(
+            strokeTight(
                 path, juce::PathStrokeType(1.2f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt));
         }
         if (graph.hasMidSide)
         {
             curvePath(graph.curveMid, path);
             g.setColour(kMidCurveColour);
-            g.strokePath(path, juce::PathStrokeType(1.6f, juce::PathStrokeType::curved));
+            strokeTight(path, juce::PathStrokeType(1.6f, juce::PathStrokeType::curved));
             curvePath(graph.curveSide, path);
             g.setColour(kSideCurveColour);
-            g.strokePath(path, juce::PathStrokeType(1.6f, juce::PathStrokeType::curved));
+            strokeTight(path, juce::PathStrokeType(1.6f, juce::PathStrokeType::curved));
         }
         curvePath(graph.curveMain, path);
         g.setColour(Palette::white);
-        g.strokePath(path, juce::PathStrokeType(2.0f, juce::PathStrokeType::curved));
+        strokeTight(path, juce::PathStrokeType(2.0f, juce::PathStrokeType::curved));
     }
 
     void detectorHandle(int code)
@@ -423,7 +479,10 @@ struct GraphPainter
         const bool lit = graph.hoverHandle == code || graph.dragHandle == code;
         g.setColour(Palette::orange.withAlpha(lit ? 1.0f : 0.8f));
         g.fillRect(juce::Rectangle<float>((float)(int)x, py, 1.0f, ph));
-        g.fillRoundedRectangle(x - 5.0f, py, 10.0f, 24.0f, 3.0f);
+        {
+            const TightClip tight(g, {x - 6.0f, py - 1.0f, 12.0f, 26.0f});
+            g.fillRoundedRectangle(x - 5.0f, py, 10.0f, 24.0f, 3.0f);
+        }
         g.setColour(Palette::window);
         g.fillRect(juce::Rectangle<float>(x - 1.0f, py + 5.0f, 1.0f, 14.0f));
         g.fillRect(juce::Rectangle<float>(x + 1.0f, py + 5.0f, 1.0f, 14.0f));
@@ -444,7 +503,10 @@ struct GraphPainter
         const float w = std::ceil(textWidth(font, text)) + 16.0f;
         const juce::Rectangle<float> box(right - w, py + 28.0f, w, 18.0f);
         g.setColour(colour);
-        g.fillRoundedRectangle(box, 9.0f);
+        {
+            const TightClip tight(g, box.expanded(1.0f));
+            g.fillRoundedRectangle(box, 9.0f);
+        }
         g.setColour(Palette::window);
         g.setFont(font);
         g.drawText(text, box, juce::Justification::centred, true);
@@ -497,6 +559,13 @@ struct GraphPainter
         const bool selected = k == graph.selectedBand;
         const bool dynamic = band.isDynamic();
         const float r = pointed ? 14.0f : 12.5f;
+        const float offset = dynamic ? 19.0f : 15.0f;
+        float ly = y - r - offset;
+        if (ly < py + 14.0f)
+            ly = y + r + offset - 11.0f; // below the node near the top
+        const juce::Rectangle<float> labelBox(x - 28.0f, ly, 56.0f, 11.0f);
+        const float reach = r + 6.0f; // the activity ring and its stroke
+        const TightClip tight(g, labelBox.getUnion({x - reach, y - reach, 2.0f * reach, 2.0f * reach}));
 
         if (dynamic)
         {
@@ -541,14 +610,10 @@ struct GraphPainter
         g.setColour(selected ? Palette::window : b);
         g.drawText(multiplier, body, juce::Justification::centred, true);
 
-        const float offset = dynamic ? 19.0f : 15.0f;
-        float ly = y - r - offset;
-        if (ly < py + 14.0f)
-            ly = y + r + offset - 11.0f; // below the node near the top
         g.setFont(boldFont(9.5f));
         g.setColour(b.withAlpha((juce::uint8)0xD9));
-        g.drawText(graph_paint::nodeTypeLabel(type, band.chan.index(3)),
-                   juce::Rectangle<float>(x - 28.0f, ly, 56.0f, 11.0f), juce::Justification::centred, true);
+        g.drawText(graph_paint::nodeTypeLabel(type, band.chan.index(3)), labelBox,
+                   juce::Justification::centred, true);
     }
 
     static constexpr int kNumBands = vivera::dsp::kNumBands;

@@ -4,6 +4,8 @@
 #include <juce_graphics/juce_graphics.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace graph_paint
 {
@@ -41,36 +43,71 @@ private:
     juce::Image image;
 };
 
+// The dashed line of an unmarked harmonic (2 pixels on, 4 off, from the top), as one pixel column per
+// height and pitch state, made once and copied for every line: one image copy costs the renderer far less
+// than a tiled fill or a fill per dash.
+class DashedColumn
+{
+public:
+    const juce::Image& column(int height, bool pitchLost);
+
+private:
+    std::array<juce::Image, 2> images; // held pitch, lost pitch
+};
+
 // The graph's background, grids and scale labels, drawn once into an opaque image and redrawn only when the
 // size, the display's pixel density or the gain scale changes: copying one opaque image costs far less than
 // filling the area and drawing every grid line and label on each repaint.
 class StaticLayer
 {
 public:
-    // Draws the layer with `paintLayer(g)` into the image when any key changed, then copies it onto `g`.
+    // Draws the layer with `paintLayer(g)` into the image when any key changed, then copies it onto `g`,
+    // except inside `leaveOut`, which the caller paints itself.
     template <typename PaintLayer>
-    void draw(juce::Graphics& g, int width, int height, double gainTopDb, PaintLayer&& paintLayer)
+    void draw(juce::Graphics& g, int width, int height, double gainTopDb, juce::Rectangle<int> leaveOut,
+              PaintLayer&& paintLayer)
     {
         const float scale = std::max(1.0f, g.getInternalContext().getPhysicalPixelScaleFactor());
         if (image.isNull() || width != drawnWidth || height != drawnHeight || scale != drawnScale ||
-            gainTopDb != drawnGainTopDb)
+            gainTopDb != drawnGainTopDb || leaveOut != drawnLeaveOut)
         {
             drawnWidth = width;
             drawnHeight = height;
             drawnScale = scale;
             drawnGainTopDb = gainTopDb;
-            image = juce::Image(juce::Image::RGB, std::max(1, juce::roundToInt((float)width * scale)),
-                                std::max(1, juce::roundToInt((float)height * scale)), false,
-                                juce::SoftwareImageType());
+            drawnLeaveOut = leaveOut;
+            const int imageWidth = std::max(1, juce::roundToInt((float)width * scale));
+            const int imageHeight = std::max(1, juce::roundToInt((float)height * scale));
+            // The gain scale animates for a few ticks at a time: keep the pixels, and paint only what is
+            // copied.
+            if (image.isNull() || image.getWidth() != imageWidth || image.getHeight() != imageHeight)
+                image =
+                    juce::Image(juce::Image::RGB, imageWidth, imageHeight, false, juce::SoftwareImageType());
             juce::Graphics ig(image);
             ig.addTransform(juce::AffineTransform::scale(scale));
+            ig.excludeClipRegion(leaveOut);
             paintLayer(ig);
         }
         g.setOpacity(1.0f);
-        if (scale == 1.0f)
-            g.drawImageAt(image, 0, 0);
-        else
+        if (scale != 1.0f)
+        {
+            juce::Graphics::ScopedSaveState outside(g);
+            g.excludeClipRegion(leaveOut);
             g.drawImageTransformed(image, juce::AffineTransform::scale(1.0f / scale));
+            return;
+        }
+        // Part by part: the renderer copies a few plain rectangles faster than one picture with a hole.
+        juce::RectangleList<int> parts(image.getBounds());
+        parts.subtract(leaveOut);
+        for (const auto& part : parts)
+            g.drawImage(image, part.getX(), part.getY(), part.getWidth(), part.getHeight(), part.getX(),
+                        part.getY(), part.getWidth(), part.getHeight());
+    }
+
+    template <typename PaintLayer>
+    void draw(juce::Graphics& g, int width, int height, double gainTopDb, PaintLayer&& paintLayer)
+    {
+        draw(g, width, height, gainTopDb, {}, std::forward<PaintLayer>(paintLayer));
     }
 
     // Forgets the picture, e.g. when the language changes the labels.
@@ -80,6 +117,7 @@ private:
     int drawnWidth = 0, drawnHeight = 0;
     float drawnScale = 1.0f;
     double drawnGainTopDb = 0.0;
+    juce::Rectangle<int> drawnLeaveOut;
     juce::Image image;
 };
 } // namespace graph_paint

@@ -144,6 +144,11 @@ DynPanel::DynPanel(VezovevaDirADAudioProcessor& processorToEdit)
     freeAttachment = std::make_unique<juce::AudioProcessorValueTreeState::ButtonAttachment>(
         processor.parameters, ParamIds::scFree, freeButton);
 
+    // The graph under the panel repaints every tick, and so everything over it: the controls change only on
+    // an edit, a hover or another band, so keep their pictures.
+    for (auto* child : getChildren())
+        child->setBufferedToImage(true);
+
     setBand(0);
 }
 

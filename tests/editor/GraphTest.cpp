@@ -216,6 +216,20 @@ TEST_F(GraphTest, BoostRaisesTheGainScaleAndItsGridStep)
     EXPECT_NEAR(graph().topDb(), 12.0, 0.01);
 }
 
+// The top arrives exactly at its target instead of creeping towards it for ever: each change of the top
+// redraws the scale's kept picture, so a top that never settles costs a full redraw on every tick.
+TEST_F(GraphTest, GainScaleSettlesExactlyOnItsTarget)
+{
+    f.set(band(1, "add"), 1.0f);
+    f.set(band(1, "mult"), 2.0f);
+    f.set(band(1, "gain"), 18.0f);
+    ticks(60, voice);
+    EXPECT_EQ(graph().topDb(), 24.0);
+    f.set(band(1, "gain"), 0.0f);
+    ticks(60, voice);
+    EXPECT_EQ(graph().topDb(), 12.0);
+}
+
 // Without a pitch no band has a frequency, so every node is hidden; with one, each added band's node
 // sits at its frequency and gain.
 TEST_F(GraphTest, NodesShowOnlyWithAPitch)
