@@ -37,8 +37,11 @@ bool joinsChain(const BandBank& bank, const BandBankRouting& routing, int band) 
 int runJoinedStereoBands(BandBank& bank, const BandBankRouting& routing, int first, double* left,
                          double* right, int n) noexcept
 {
-    BandCascade joined;
-    BandChannelState joinedL, joinedR;
+    BandCascade& joined = bank.joined.cascade;
+    BandChannelState& joinedL = bank.joined.left;
+    BandChannelState& joinedR = bank.joined.right;
+    joined.sectionCount = 0;
+    joined.wet = 1.0; // only bands without a blend join
     int owner[kMaxSections], ownerSlot[kMaxSections];
     int next = first;
     for (; next < kNumBands; ++next)

@@ -20,12 +20,22 @@ struct BandBankRouting
     bool pitchAvailable = false;        // without a pitch the bank passes its input unchanged
 };
 
+// Where the block form gathers a run of neighbouring Stereo bands into one chain: rewritten from the bands'
+// own cascades and states before every use, and kept with the bank only so that it is not built anew for
+// every sub-block.
+struct JoinedBandsScratch
+{
+    BandCascade cascade;
+    BandChannelState left, right;
+};
+
 // The running filters: one cascade, two channel states and an active flag per band.
 struct BandBank
 {
     std::array<BandCascade, kNumBands> cascades{};
     std::array<std::array<BandChannelState, 2>, kNumBands> states{};
     std::array<bool, kNumBands> active{};
+    JoinedBandsScratch joined{};
 };
 
 // Clears every state and active flag (prepare, full bypass).

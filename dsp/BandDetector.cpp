@@ -5,6 +5,7 @@
 #include "dsp/BandDetector.h"
 
 #include "dsp/GainComputerLanes.h"
+#include "dsp/LevelDetectorLanes.h"
 #include "dsp/PortableLog10.h"
 #include "dsp/SimdBuild.h"
 #include "dsp/SimdLevel.h"
@@ -230,6 +231,71 @@ kernels::GainLane gainLane(const DetectorJob& job, const DetectorCoefficients& k
     return lane;
 }
 
+#if VIVERA_SIMD_AVX2
+// A detector the whole-detector kernel runs: a peak or RMS envelope, no transient or sibilance measure.
+bool isLevelDetector(const DetectorSettings& s) noexcept
+{
+    return !s.transientDetector && !s.sibilance;
+}
+
+// A job's lane for the whole-detector kernel: the same inputs and states the phases use.
+kernels::LevelDetectorLane levelLane(const DetectorJob& job, const DetectorCoefficients& k,
+                                     const JobChunk& c) noexcept
+{
+    const DetectorSettings& s = *job.settings;
+    BandDetector& d = *job.detector;
+    kernels::LevelDetectorLane lane;
+    lane.filter = &k.filter;
+    lane.a = c.a;
+    lane.b = isStereo(s) ? c.b : nullptr;
+    lane.rms = s.rms;
+    lane.above = s.above;
+    lane.follow10ms = k.follow10ms;
+    lane.peakDecay = k.peakDecay;
+    lane.thresholdDb = s.thresholdDb;
+    lane.kneeWidth = k.kneeWidth;
+    lane.slope = k.slope;
+    lane.attack = k.attack;
+    lane.release = k.release;
+    lane.ic1L = &d.ic1L;
+    lane.ic2L = &d.ic2L;
+    lane.ic1R = &d.ic1R;
+    lane.ic2R = &d.ic2R;
+    lane.meanSquare = &d.meanSquare;
+    lane.envelope = &d.envelope;
+    lane.levelDb = &d.levelDb;
+    lane.reductionDb = &d.reductionDb;
+    return lane;
+}
+
+#endif
+
+// A few level detectors by the whole-detector AVX2 kernel: their filter and envelope recursions overlap,
+// and so do their gain computers, where the phases would each wait on one short recursion. False when the
+// jobs need the phases.
+bool runLevelDetectorsAtOnce(DetectorJob* jobs, const DetectorCoefficients* const* coefficients, int count,
+                             int offset, int m, JobChunk* chunks) noexcept
+{
+#if VIVERA_SIMD_AVX2
+    if (count > kernels::kLevelDetectorLanes || activeSimdLevel() != SimdLevel::avx2)
+        return false;
+    for (int j = 0; j < count; ++j)
+        if (!isLevelDetector(*jobs[j].settings))
+            return false;
+    kernels::LevelDetectorLane lanes[kernels::kLevelDetectorLanes];
+    for (int j = 0; j < count; ++j)
+    {
+        takeInputs(jobs[j], offset, m, chunks[j]);
+        lanes[j] = levelLane(jobs[j], *coefficients[j], chunks[j]);
+    }
+    kernels::runLevelDetectorsAvx2(lanes, count, m);
+    return true;
+#else
+    (void)jobs, (void)coefficients, (void)count, (void)offset, (void)m, (void)chunks;
+    return false;
+#endif
+}
+
 double finishRun(const DetectorJob& job) noexcept
 {
     BandDetector& d = *job.detector;
@@ -247,6 +313,8 @@ double finishRun(const DetectorJob& job) noexcept
 void runChunk(DetectorJob* jobs, const DetectorCoefficients* const* coefficients, int count, int offset,
               int m, JobChunk* chunks) noexcept
 {
+    if (runLevelDetectorsAtOnce(jobs, coefficients, count, offset, m, chunks))
+        return;
     SvfLane lanes[2 * kJobsAtOnce];
     int laneCount = 0;
     for (int j = 0; j < count; ++j)

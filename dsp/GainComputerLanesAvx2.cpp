@@ -1,8 +1,8 @@
 // 256-bit gain computers: four detectors to a register and up to four registers per sample, so the
-// ballistics recursion of one detector overlaps the others'. Branches of the scalar form become lane
-// selections between values each computed exactly as the scalar form would. Built with AVX2 for this file
-// alone; it uses intrinsics and raw pointers only, so no shared inline code is compiled for AVX2 here.
+// ballistics recursion of one detector overlaps the others'. Built with AVX2 for this file alone; besides
+// intrinsics and raw pointers it compiles only the AVX2 step headers, which no other kind of file includes.
 #include "dsp/GainComputerLanes.h"
+#include "dsp/GainComputerStepAvx2.h"
 
 #include <immintrin.h>
 
@@ -50,12 +50,6 @@ void transposeIn(const double* const* arrays, int m, double (*rows)[kLanes]) noe
             rows[i][l] = arrays[l][i];
 }
 
-struct Register
-{
-    __m256d levelScale, fullBandScale, sibilance, above, threshold;
-    __m256d hardKnee, halfWidth, minusHalfWidth, twiceWidth, slope, attack, release;
-    __m256d levelDb, reductionDb;
-};
 } // namespace
 
 void runGainLanesAvx2(const GainLane* lanes, int count, int m) noexcept
@@ -66,7 +60,7 @@ void runGainLanesAvx2(const GainLane* lanes, int count, int m) noexcept
         const int batchLanes = count - first < kLanes * kRegisters ? count - first : kLanes * kRegisters;
         const int registers = (batchLanes + kLanes - 1) / kLanes;
         const GainLane* lane[kRegisters][kLanes];
-        Register reg[kRegisters];
+        avx2::GainRegister reg[kRegisters];
         alignas(32) double level[kRegisters][kMaxChunk][kLanes];
         alignas(32) double fullBand[kRegisters][kMaxChunk][kLanes];
         for (int r = 0; r < registers; ++r)
@@ -84,7 +78,7 @@ void runGainLanesAvx2(const GainLane* lanes, int count, int m) noexcept
             transposeIn(levelArrays, m, level[r]);
             transposeIn(fullBandArrays, m, fullBand[r]);
 
-            Register& g = reg[r];
+            avx2::GainRegister& g = reg[r];
             const GainLane* const* in = lane[r];
             g.levelScale = fromLanes(in, [](const GainLane& x) { return x.transient ? 10.0 : 20.0; });
             g.fullBandScale = _mm256_set1_pd(10.0);
@@ -93,10 +87,7 @@ void runGainLanesAvx2(const GainLane* lanes, int count, int m) noexcept
             g.above = maskFromLanes(in, [](const GainLane& x) { return x.above; });
             g.threshold = fromLanes(in, [](const GainLane& x) { return x.thresholdDb; });
             const __m256d width = fromLanes(in, [](const GainLane& x) { return x.kneeWidth; });
-            g.hardKnee = _mm256_cmp_pd(width, _mm256_set1_pd(0.01), _CMP_LT_OQ);
-            g.halfWidth = _mm256_mul_pd(_mm256_set1_pd(0.5), width);
-            g.minusHalfWidth = _mm256_mul_pd(_mm256_set1_pd(-0.5), width);
-            g.twiceWidth = _mm256_mul_pd(_mm256_set1_pd(2.0), width);
+            avx2::setKneeWidths(g, width);
             g.slope = fromLanes(in, [](const GainLane& x) { return x.slope; });
             g.attack = fromLanes(in, [](const GainLane& x) { return x.attack; });
             g.release = fromLanes(in, [](const GainLane& x) { return x.release; });
@@ -104,34 +95,9 @@ void runGainLanesAvx2(const GainLane* lanes, int count, int m) noexcept
             g.reductionDb = fromLanes(in, [](const GainLane& x) { return *x.reductionDb; });
         }
 
-        const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0);
         for (int i = 0; i < m; ++i)
             for (int r = 0; r < registers; ++r)
-            {
-                Register& g = reg[r];
-                // Level in dB: 20·log10 of the envelope (less 10·log10 of the full-band energy for
-                // sibilance), or 10·log10 of the transient energy ratio.
-                const __m256d scaled = _mm256_mul_pd(g.levelScale, _mm256_load_pd(level[r][i]));
-                const __m256d lessFullBand =
-                    _mm256_sub_pd(scaled, _mm256_mul_pd(g.fullBandScale, _mm256_load_pd(fullBand[r][i])));
-                g.levelDb = _mm256_blendv_pd(scaled, lessFullBand, g.sibilance);
-                const __m256d over = _mm256_blendv_pd(_mm256_sub_pd(g.threshold, g.levelDb),
-                                                      _mm256_sub_pd(g.levelDb, g.threshold), g.above);
-                // Knee: zero below it, the excess above it, a quadratic within it; a hard knee is max(over,
-                // 0).
-                const __m256d x = _mm256_add_pd(over, g.halfWidth);
-                __m256d excess = _mm256_div_pd(_mm256_mul_pd(x, x), g.twiceWidth);
-                excess = _mm256_blendv_pd(excess, over, _mm256_cmp_pd(over, g.halfWidth, _CMP_GT_OQ));
-                excess = _mm256_blendv_pd(excess, zero, _mm256_cmp_pd(over, g.minusHalfWidth, _CMP_LT_OQ));
-                const __m256d hard = _mm256_blendv_pd(over, zero, _mm256_cmp_pd(over, zero, _CMP_LT_OQ));
-                excess = _mm256_blendv_pd(excess, hard, g.hardKnee);
-                // Ballistics: attack while the wanted reduction rises above the smoothed one, else release.
-                const __m256d wanted = _mm256_mul_pd(excess, g.slope);
-                const __m256d coeff =
-                    _mm256_blendv_pd(g.release, g.attack, _mm256_cmp_pd(wanted, g.reductionDb, _CMP_GT_OQ));
-                g.reductionDb = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(one, coeff), wanted),
-                                              _mm256_mul_pd(coeff, g.reductionDb));
-            }
+                avx2::gainStep(reg[r], _mm256_load_pd(level[r][i]), _mm256_load_pd(fullBand[r][i]));
 
         for (int r = 0; r < registers; ++r)
         {

@@ -277,11 +277,12 @@ void BlockPipeline::updateBands(const SubBlock& sub, const BlockSignals& signals
     // First every band's frequency and detector decision, then all detectors of the sub-block in one run
     // (their sidechain filters share vector registers), then the designs. A band's detector depends only on
     // its own inputs and its design only on its own amount, so the order across bands changes nothing.
-    std::array<vivera::dsp::DetectorSettings, kNumBands> detectorSettings;
-    std::array<vivera::dsp::DetectorJob, kNumBands> jobs;
-    std::array<int, kNumBands> jobBand{};
-    std::array<double, kNumBands> amount{};
-    std::array<bool, kNumBands> considered{};
+    // Every entry read below is written first in this sub-block; none needs clearing.
+    auto& detectorSettings = detectorRun.settings;
+    auto& jobs = detectorRun.jobs;
+    std::array<int, kNumBands> jobBand;
+    std::array<double, kNumBands> amount;
+    std::array<bool, kNumBands> considered;
     int jobCount = 0;
 
     for (int k = 0; k < kNumBands; ++k)
@@ -364,25 +365,22 @@ void BlockPipeline::renderSubBlock(const SubBlock& sub, const BlockSignals& sign
     float* right = signals.mainCount > 1 ? signals.main[1] + sub.offset : nullptr;
     const int m = sub.length;
 
-    std::array<double, kSubBlockSize> dryL{}, dryR{}, wetL{}, wetR{};
+    // Only the first m samples are written and read: no need to clear the rest each sub-block.
+    std::array<double, kSubBlockSize> dryL, dryR, wetL, wetR;
     for (int j = 0; j < m; ++j)
     {
         dryL[static_cast<size_t>(j)] = left[j];
         dryR[static_cast<size_t>(j)] = right != nullptr ? right[j] : left[j];
     }
-    wetL = dryL;
-    wetR = dryR;
+    std::copy(dryL.begin(), dryL.begin() + m, wetL.begin());
+    std::copy(dryR.begin(), dryR.begin() + m, wetR.begin());
     if (sub.pitchAvailable)
         vivera::dsp::processBandBank(bands, routing, wetL.data(), wetR.data(), m);
 
-    for (int j = 0; j < m; ++j)
+    // The output arithmetic of one sample, given its four ramp values.
+    auto outputSample = [&](int j, double mix, double outputGain, double bypass, double autoGain) noexcept
     {
         const auto s = static_cast<size_t>(j);
-        const double mix = mixRamp.getNextValue();
-        const double outputGain = outputGainRamp.getNextValue();
-        const double bypass = bypassRamp.getNextValue();
-        const double autoGain = autoGainRamp.getNextValue();
-
         // Output and makeup gain act on the wet part only.
         const double w = autoGain * outputGain * mix;
         double outL = (1.0 - mix) * dryL[s] + w * wetL[s];
@@ -406,5 +404,27 @@ void BlockPipeline::renderSubBlock(const SubBlock& sub, const BlockSignals& sign
         left[j] = static_cast<float>((1.0 - bypass) * outL + bypass * dryL[s]);
         if (right != nullptr)
             right[j] = static_cast<float>((1.0 - bypass) * outR + bypass * dryR[s]);
+    };
+
+    const bool rampsSteady = !mixRamp.isSmoothing() && !outputGainRamp.isSmoothing() &&
+                             !bypassRamp.isSmoothing() && !autoGainRamp.isSmoothing();
+    if (rampsSteady)
+    {
+        // A ramp at rest returns its target for every sample: the same values, read once.
+        const double mix = mixRamp.getTargetValue();
+        const double outputGain = outputGainRamp.getTargetValue();
+        const double bypass = bypassRamp.getTargetValue();
+        const double autoGain = autoGainRamp.getTargetValue();
+        for (int j = 0; j < m; ++j)
+            outputSample(j, mix, outputGain, bypass, autoGain);
+        return;
+    }
+    for (int j = 0; j < m; ++j)
+    {
+        const double mix = mixRamp.getNextValue();
+        const double outputGain = outputGainRamp.getNextValue();
+        const double bypass = bypassRamp.getNextValue();
+        const double autoGain = autoGainRamp.getNextValue();
+        outputSample(j, mix, outputGain, bypass, autoGain);
     }
 }

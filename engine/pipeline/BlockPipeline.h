@@ -101,6 +101,13 @@ private:
     vivera::dsp::BandBank bands;
     std::array<vivera::dsp::BandDesignCache, vivera::dsp::kNumBands> designCache{}; // of bands.cascades
     std::array<vivera::dsp::BandDetector, vivera::dsp::kNumBands> detectors{};
+    // One sub-block's detector settings and jobs: kept here so they are not constructed anew every
+    // sub-block.
+    struct DetectorRun
+    {
+        std::array<vivera::dsp::DetectorSettings, vivera::dsp::kNumBands> settings{};
+        std::array<vivera::dsp::DetectorJob, vivera::dsp::kNumBands> jobs{};
+    } detectorRun;
     std::array<float, vivera::dsp::kNumBands> lastBandFrequency{};
     std::array<float, vivera::dsp::kNumBands> blockAmount{};
     std::array<float, vivera::dsp::kNumBands> blockLevel{};

@@ -8,6 +8,20 @@ namespace
 constexpr double kLookaheadSeconds = 0.1;
 constexpr double kLookaheadCrossfadeSeconds = 0.03;
 constexpr double kDelayFadeSeconds = 0.005;
+
+// One channel's stretch of samples against its ring with a fixed mix and fade; the ring and the channel are
+// separate buffers.
+void delayStretch(float* __restrict ringSamples, float* __restrict samples, int n, float mix,
+                  float fade) noexcept
+{
+    for (int i = 0; i < n; ++i)
+    {
+        const float old = ringSamples[i];
+        const float x = samples[i];
+        ringSamples[i] = x;
+        samples[i] = x + mix * (old * fade - x);
+    }
+}
 } // namespace
 
 void LookaheadDelay::prepare(double sampleRate, bool lookaheadOn)
@@ -71,8 +85,25 @@ void LookaheadDelay::process(float* const* channels, const int* ringIndices, int
         rings[c] = ring.getWritePointer(ringIndices[c]);
 
     const float mixTarget = delayed ? 1.0f : 0.0f;
-    for (int i = 0; i < n; ++i)
+    int i = 0;
+    while (i < n)
     {
+        // Without a crossfade or a fade in progress every sample of a stretch up to the ring's end uses the
+        // same mix and fade: the same arithmetic runs channel by channel over the whole stretch.
+        const bool steady = mix == mixTarget && !fadeOutPending && !(fade < 1.0f);
+        if (steady)
+        {
+            const int span = std::min(n - i, length - writePosition);
+            const float steadyMix = mix, steadyFade = fade;
+            for (int c = 0; c < count; ++c)
+                delayStretch(rings[c] + writePosition, channels[c] + i, span, steadyMix, steadyFade);
+            i += span;
+            writePosition += span;
+            if (writePosition == length)
+                writePosition = 0;
+            continue;
+        }
+
         if (mix < mixTarget)
             mix = std::min(mixTarget, mix + mixStep);
         else if (mix > mixTarget)
@@ -100,6 +131,8 @@ void LookaheadDelay::process(float* const* channels, const int* ringIndices, int
             rings[c][writePosition] = x;
             channels[c][i] = x + mix * (old * fade - x);
         }
-        writePosition = (writePosition + 1) % length;
+        if (++writePosition == length)
+            writePosition = 0;
+        ++i;
     }
 }

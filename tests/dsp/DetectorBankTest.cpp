@@ -192,6 +192,74 @@ TEST(DetectorBank, EveryDetectorMatchesThePerSampleRecursionOnEveryPath)
     }
 }
 
+// The usual bank: one to five peak or RMS detectors (no transient or sibilance measure) in every channel
+// mode, the sizes a vocal setting runs in one sub-block; each must end bit for bit where the per-sample
+// recursion leaves it, including a silent stretch where the level floors are reached.
+TEST(DetectorBank, SmallBanksOfLevelDetectorsMatchThePerSampleRecursionOnEveryPath)
+{
+    constexpr double fs = 48000.0;
+    constexpr int kTotal = 1200;
+    std::mt19937 rng(5);
+    std::normal_distribution<float> noise(0.0f, 0.3f);
+    std::vector<float> left(kTotal), right(kTotal);
+    for (int i = 0; i < kTotal; ++i)
+    {
+        const float burst = i < 300 ? 1.0f : i < 500 ? 0.0f : (i / 150) % 2 == 0 ? 0.8f : 0.02f;
+        left[static_cast<size_t>(i)] = burst * (0.6f * std::sin(0.05f * i) + noise(rng));
+        right[static_cast<size_t>(i)] = burst * (0.3f * std::sin(0.09f * i) + noise(rng));
+    }
+    for (int count = 1; count <= 5; ++count)
+    {
+        std::vector<DetectorSettings> settings;
+        std::vector<double> scHz;
+        for (int j = 0; j < count; ++j)
+        {
+            DetectorSettings s = randomSettings(rng);
+            s.transientDetector = false;
+            s.sibilance = false;
+            s.channelMode = (j + count) % 3;
+            s.rms = (j + count) % 2 == 0;
+            settings.push_back(s);
+            scHz.push_back(300.0 + 450.0 * j);
+        }
+        std::vector<int> lengths;
+        for (int total = 0; total < kTotal;)
+        {
+            const int m = std::min(1 + static_cast<int>(rng() % 32), kTotal - total);
+            lengths.push_back(m);
+            total += m;
+        }
+        std::vector<BandDetector> reference(static_cast<size_t>(count));
+        std::vector<std::vector<double>> expectedAmounts(static_cast<size_t>(count));
+        for (size_t j = 0; j < static_cast<size_t>(count); ++j)
+            for (int offset = 0, b = 0; offset < kTotal; offset += lengths[static_cast<size_t>(b++)])
+                expectedAmounts[j].push_back(referenceDetector(reference[j], settings[j],
+                                                               left.data() + offset, right.data() + offset,
+                                                               lengths[static_cast<size_t>(b)], scHz[j], fs));
+
+        for (SimdLevel level : supportedSimdLevels())
+        {
+            ScopedSimdLevel forced(level);
+            std::vector<BandDetector> bank(static_cast<size_t>(count));
+            for (int offset = 0, b = 0; offset < kTotal; offset += lengths[static_cast<size_t>(b++)])
+            {
+                std::vector<DetectorJob> jobs(static_cast<size_t>(count));
+                for (size_t j = 0; j < static_cast<size_t>(count); ++j)
+                    jobs[j] = {&bank[j], &settings[j], left.data() + offset, right.data() + offset,
+                               scHz[j],  -1.0};
+                runDetectors(jobs.data(), count, lengths[static_cast<size_t>(b)], fs);
+                for (size_t j = 0; j < static_cast<size_t>(count); ++j)
+                    ASSERT_EQ(jobs[j].amount, expectedAmounts[j][static_cast<size_t>(b)])
+                        << simdLevelName(level) << " bank of " << count << ", detector " << j << " sub-block "
+                        << b;
+            }
+            for (size_t j = 0; j < static_cast<size_t>(count); ++j)
+                EXPECT_TRUE(sameState(bank[j], reference[j]))
+                    << simdLevelName(level) << " bank of " << count << ", detector " << j;
+        }
+    }
+}
+
 TEST(DetectorBank, CachedCoefficientsEqualFreshOnesAndFollowEveryInput)
 {
     auto same = [](const DetectorCoefficients& a, const DetectorCoefficients& b)
