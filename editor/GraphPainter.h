@@ -96,7 +96,7 @@ public:
             g.drawImageTransformed(image, juce::AffineTransform::scale(1.0f / scale));
             return;
         }
-        // Part by part: the renderer copies a few plain rectangles faster than one picture with a hole.
+        // The parts around the hole, each copied as a plain rectangle.
         juce::RectangleList<int> parts(image.getBounds());
         parts.subtract(leaveOut);
         for (const auto& part : parts)

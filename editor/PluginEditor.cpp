@@ -364,9 +364,11 @@ void VezovevaDirADAudioProcessorEditor::launchSystemSaveDialog(
 {
     presetChooser =
         std::make_unique<juce::FileChooser>(tr("Guardar preset", "Save preset"), initialFile, "*.opreset");
-    const int flags = juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles |
-                      juce::FileBrowserComponent::warnAboutOverwriting;
-    presetChooser->launchAsync(flags, [onChosen = std::move(onChosen)](const juce::FileChooser& chooser)
+    const int chooserFlags = juce::FileBrowserComponent::saveMode |
+                             juce::FileBrowserComponent::canSelectFiles |
+                             juce::FileBrowserComponent::warnAboutOverwriting;
+    presetChooser->launchAsync(chooserFlags,
+                               [onChosen = std::move(onChosen)](const juce::FileChooser& chooser)
                                { onChosen(chooser.getResult()); });
 }
 

@@ -186,11 +186,15 @@ TEST_F(DynPanelTest, ScFreqSnapsToStepsUnlessFree)
             dragVertically(knob, pixels);
             const float value = f.get(detfreq);
             if (!free)
+            {
                 EXPECT_TRUE(isStep(value)) << value << " after " << pixels;
+            }
             offStep += isStep(value) ? 0 : 1;
         }
         if (free)
+        {
             EXPECT_GE(offStep, 4);
+        }
     }
 
     // The FREE button itself toggles the global switch.
