@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+// The entry points libFuzzer calls, defined by each fuzzer.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
 // One processor for the whole run: building 387 parameters per input would dominate the time. Both live
 // until the process ends and are never destroyed, since the framework's shutdown at exit would otherwise
 // run after its own static bookkeeping is gone.

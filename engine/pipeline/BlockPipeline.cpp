@@ -31,19 +31,19 @@ void replaceNonFiniteWithSilence(float* samples, int n) noexcept
 }
 } // namespace
 
-float BlockPipeline::AutoGainCache::estimate(const std::array<vivera::dsp::AutoGainBand, kNumBands>& bands,
-                                             float pitchHz, double rate) noexcept
+float BlockPipeline::AutoGainCache::estimate(
+    const std::array<vivera::dsp::AutoGainBand, kNumBands>& bandSettings, float pitchHz, double rate) noexcept
 {
     // The estimate is a pure function of these inputs: on a held note with unchanged settings the last
     // value is exact, and the cost of 16 designs and 768 cascade responses per block is saved.
-    if (!valid || pitchHz != lastPitchHz || rate != lastSampleRate || bands != lastBands)
+    if (!valid || pitchHz != lastPitchHz || rate != lastSampleRate || bandSettings != lastBands)
     {
-        lastBands = bands;
+        lastBands = bandSettings;
         lastPitchHz = pitchHz;
         lastSampleRate = rate;
         if (grid.sampleRate != rate)
             grid = vivera::dsp::autoGainGrid(rate);
-        lastResultDb = vivera::dsp::estimateAutoGain(bands, pitchHz, grid);
+        lastResultDb = vivera::dsp::estimateAutoGain(bandSettings, pitchHz, grid);
         valid = true;
     }
     return lastResultDb;

@@ -50,7 +50,7 @@ private:
         bool valid = false;
         vivera::dsp::AutoGainGrid grid; // of the last sample rate
 
-        float estimate(const std::array<vivera::dsp::AutoGainBand, vivera::dsp::kNumBands>& bands,
+        float estimate(const std::array<vivera::dsp::AutoGainBand, vivera::dsp::kNumBands>& bandSettings,
                        float pitchHz, double rate) noexcept;
     };
 
