@@ -48,7 +48,7 @@ juce::String pair(const char* spanish, const char* english)
 
 VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDirADAudioProcessor& p)
     : juce::AudioProcessorEditor(p), processor(p), pitchReadout(p),
-      detectorBar(p, p.parameters.getRawParameterValue(ParamIds::gate)), levelMeter(p), graph(p), dynPanel(p)
+      detectorBar(p, p.parameters.getRawParameterValue(ParamIds::gate)), graph(p), dynPanel(p)
 {
     setLookAndFeel(&lookAndFeel);
 

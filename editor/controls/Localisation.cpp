@@ -133,8 +133,8 @@ void forgetLanguage()
     languageFlag.store(kUnknown);
 }
 
-LangTooltipWindow::LangTooltipWindow(juce::Component* parent, int millisecondsBeforeTipAppears)
-    : juce::TooltipWindow(parent, millisecondsBeforeTipAppears)
+LangTooltipWindow::LangTooltipWindow(juce::Component* parent, int delayMs)
+    : juce::TooltipWindow(parent, delayMs)
 {
 }
 

@@ -1,13 +1,11 @@
 #include "editor/controls/MeterComponent.h"
 
 #include "editor/controls/Palette.h"
-#include "engine/PluginProcessor.h"
 
 #include <algorithm>
 #include <cmath>
 
-MeterComponent::MeterComponent(const VezovevaDirADAudioProcessor& processorToShow)
-    : processor(processorToShow)
+MeterComponent::MeterComponent()
 {
     setOpaque(true);
 }

@@ -6,12 +6,10 @@
 
 #include <array>
 
-class VezovevaDirADAudioProcessor;
-
 class MeterComponent : public juce::Component
 {
 public:
-    explicit MeterComponent(const VezovevaDirADAudioProcessor& processor);
+    MeterComponent();
 
     // Linear peak amplitudes per channel (0 left, 1 right): fast falling bars and slow falling hold lines.
     std::array<float, 2> fastIn{}, fastOut{}, holdIn{}, holdOut{};
@@ -33,7 +31,6 @@ private:
     Geometry geometry() const;
     float yForDecibels(float db) const;
 
-    const VezovevaDirADAudioProcessor& processor;
     Geometry cached;
     juce::ColourGradient barGradient;
 };

@@ -80,7 +80,8 @@ TEST(DetectorBar, GateCases)
         {
             const float fraction = std::clamp((c.levelDb + 80.0f) / 80.0f, 0.0f, 1.0f);
             const int lineRows = c.gateLine ? 2 : 0;
-            EXPECT_NEAR(barPixels, fraction * static_cast<float>(innerHeight), 1.0f + lineRows);
+            EXPECT_NEAR(barPixels, fraction * static_cast<float>(innerHeight),
+                        1.0f + static_cast<float>(lineRows));
             EXPECT_EQ(opaque(image.getPixelAt(8, bottom - 1)), opaque(c.barColour));
         }
         // The gate line spans the bar's width plus a pixel each side.
@@ -89,7 +90,8 @@ TEST(DetectorBar, GateCases)
         if (c.gateLine)
         {
             const float gateFraction = std::clamp((c.gateDb + 80.0f) / 80.0f, 0.0f, 1.0f);
-            const int lineY = static_cast<int>(std::round(bottom - innerHeight * gateFraction - 1.0f));
+            const int lineY = static_cast<int>(std::round(
+                static_cast<float>(bottom) - static_cast<float>(innerHeight) * gateFraction - 1.0f));
             EXPECT_EQ(opaque(image.getPixelAt(8, lineY)), Palette::text);
         }
     }

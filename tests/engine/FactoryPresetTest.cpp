@@ -99,7 +99,7 @@ TEST(FactoryPresets, FoundByEitherNameIgnoringCaseOrByNumber)
     const int last = static_cast<int>(bank().size()) - 1;
     EXPECT_EQ(findFactoryPreset(bank()[1].englishName.toUpperCase()), 1);
     EXPECT_EQ(findFactoryPreset(bank()[2].spanishName), 2);
-    EXPECT_EQ(findFactoryPreset("  " + bank()[last].englishName + " "), last);
+    EXPECT_EQ(findFactoryPreset("  " + bank()[static_cast<size_t>(last)].englishName + " "), last);
     EXPECT_EQ(findFactoryPreset("1"), 0);
     EXPECT_EQ(findFactoryPreset(juce::String(last + 1)), last);
     for (const char* none : {"0", "99", "-1", "", "no such preset", "1.5"})

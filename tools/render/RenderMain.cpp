@@ -104,7 +104,7 @@ void writeAudioFile(juce::AudioFormatManager& formats, const juce::File& file,
 class ProgressBar
 {
 public:
-    ProgressBar(bool enabled) : enabled(enabled) {}
+    explicit ProgressBar(bool shown) : enabled(shown) {}
     ~ProgressBar() { finish(); }
 
     void show(double fraction)
