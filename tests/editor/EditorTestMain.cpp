@@ -1,4 +1,5 @@
 // Entry point of the editor tests: real windows under a bare virtual X server (see WindowManagerAtoms.h).
+#include "tests/editor/SharedDisplayErrors.h"
 #include "tests/editor/WindowManagerAtoms.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    tolerateErrorsFromTheSharedDisplay();
     createWindowManagerAtoms();
     juce::ScopedJuceInitialiser_GUI juce;
     return RUN_ALL_TESTS();
