@@ -3,6 +3,7 @@
 // intrinsics and raw pointers it compiles only the AVX2 step headers, which no other kind of file includes.
 #include "dsp/GainComputerLanes.h"
 #include "dsp/GainComputerStepAvx2.h"
+#include "dsp/LaneRegistersAvx2.h"
 
 #include <immintrin.h>
 
@@ -10,46 +11,12 @@ namespace vivera::dsp::kernels
 {
 namespace
 {
-constexpr int kLanes = 4;
+constexpr int kLanes = avx2::kRegisterLanes;
 constexpr int kRegisters = 4;
 constexpr int kMaxChunk = 32;
-
-__m256d fromLanes(const GainLane* const* lanes, double (*field)(const GainLane&)) noexcept
-{
-    alignas(32) double v[kLanes];
-    for (int l = 0; l < kLanes; ++l)
-        v[l] = lanes[l] != nullptr ? field(*lanes[l]) : 0.0;
-    return _mm256_load_pd(v);
-}
-
-__m256d maskFromLanes(const GainLane* const* lanes, bool (*flag)(const GainLane&)) noexcept
-{
-    alignas(32) long long v[kLanes];
-    for (int l = 0; l < kLanes; ++l)
-        v[l] = lanes[l] != nullptr && flag(*lanes[l]) ? -1 : 0;
-    return _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(v)));
-}
-
-// rows[i] = sample i of the four lanes' arrays (zeros for a missing array).
-void transposeIn(const double* const* arrays, int m, double (*rows)[kLanes]) noexcept
-{
-    int i = 0;
-    for (; i + kLanes <= m; i += kLanes)
-    {
-        const __m256d r0 = _mm256_loadu_pd(arrays[0] + i), r1 = _mm256_loadu_pd(arrays[1] + i);
-        const __m256d r2 = _mm256_loadu_pd(arrays[2] + i), r3 = _mm256_loadu_pd(arrays[3] + i);
-        const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1);
-        const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
-        _mm256_store_pd(rows[i], _mm256_permute2f128_pd(t0, t2, 0x20));
-        _mm256_store_pd(rows[i + 1], _mm256_permute2f128_pd(t1, t3, 0x20));
-        _mm256_store_pd(rows[i + 2], _mm256_permute2f128_pd(t0, t2, 0x31));
-        _mm256_store_pd(rows[i + 3], _mm256_permute2f128_pd(t1, t3, 0x31));
-    }
-    for (; i < m; ++i)
-        for (int l = 0; l < kLanes; ++l)
-            rows[i][l] = arrays[l][i];
-}
-
+using avx2::fromLanes;
+using avx2::maskFromLanes;
+using avx2::transposeIn;
 } // namespace
 
 void runGainLanesAvx2(const GainLane* lanes, int count, int m) noexcept

@@ -4,6 +4,7 @@
 #include "dsp/LevelDetectorLanes.h"
 
 #include "dsp/GainComputerStepAvx2.h"
+#include "dsp/LaneRegistersAvx2.h"
 #include "dsp/PortableLog10.h"
 #include "dsp/PortableLog10Avx2Lanes.h"
 
@@ -14,44 +15,12 @@ namespace vivera::dsp::kernels
 namespace
 {
 constexpr int kLanes = kLevelDetectorLanes;
+static_assert(kLanes == avx2::kRegisterLanes, "one detector per lane of a register");
+using avx2::fromLanes;
+using avx2::maskFromLanes;
+using avx2::transposeIn;
 constexpr int kMaxChunk = 32;
 constexpr double kAmplitudeFloor = 1e-9;
-
-template <class Get> __m256d fromLanes(const LevelDetectorLane* const* lane, Get get) noexcept
-{
-    alignas(32) double v[kLanes];
-    for (int l = 0; l < kLanes; ++l)
-        v[l] = lane[l] != nullptr ? get(*lane[l]) : 0.0;
-    return _mm256_load_pd(v);
-}
-
-template <class Flag> __m256d maskFromLanes(const LevelDetectorLane* const* lane, Flag flag) noexcept
-{
-    alignas(32) long long v[kLanes];
-    for (int l = 0; l < kLanes; ++l)
-        v[l] = lane[l] != nullptr && flag(*lane[l]) ? -1 : 0;
-    return _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(v)));
-}
-
-// rows[i] = sample i of the four lanes' signals; a missing signal reads zeros.
-void transposeIn(const double* const* arrays, int m, double (*rows)[kLanes]) noexcept
-{
-    int i = 0;
-    for (; i + kLanes <= m; i += kLanes)
-    {
-        const __m256d r0 = _mm256_loadu_pd(arrays[0] + i), r1 = _mm256_loadu_pd(arrays[1] + i);
-        const __m256d r2 = _mm256_loadu_pd(arrays[2] + i), r3 = _mm256_loadu_pd(arrays[3] + i);
-        const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1);
-        const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
-        _mm256_store_pd(rows[i], _mm256_permute2f128_pd(t0, t2, 0x20));
-        _mm256_store_pd(rows[i + 1], _mm256_permute2f128_pd(t1, t3, 0x20));
-        _mm256_store_pd(rows[i + 2], _mm256_permute2f128_pd(t0, t2, 0x31));
-        _mm256_store_pd(rows[i + 3], _mm256_permute2f128_pd(t1, t3, 0x31));
-    }
-    for (; i < m; ++i)
-        for (int l = 0; l < kLanes; ++l)
-            rows[i][l] = arrays[l][i];
-}
 
 // A state-variable section per lane: term for term processSvfSection.
 struct SvfRegister
