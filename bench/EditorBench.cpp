@@ -65,6 +65,49 @@ void addSixteenBands(VezovevaDirADAudioProcessor& processor)
     }
 }
 
+// Every tick case starts here: the processor with all 16 slots in use and playing, its editor at the
+// case's size with band 1's dynamics panel open.
+struct SixteenBandEditor
+{
+    VezovevaDirADAudioProcessor processor;
+    std::unique_ptr<juce::AudioProcessorEditor> created;
+    VezovevaDirADAudioProcessorEditor& editor;
+    juce::AudioBuffer<float> buffer;
+    double phase = 0.0;
+
+    SixteenBandEditor(int width, int height)
+        : created(prepared(processor).createEditor()),
+          editor(dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created)),
+          buffer(processor.getTotalNumInputChannels(), kBlock)
+    {
+        buffer.clear();
+        editor.setSize(width, height);
+        editor.selectBand(1); // dynamic: the panel is open
+    }
+
+    // About one timer period of audio.
+    void play() { runAudio(processor, buffer, phase); }
+
+    // Twenty ticks with audio, so levels, spectra and the gain scale have settled.
+    void warmUp()
+    {
+        for (int tick = 0; tick < 20; ++tick)
+        {
+            play();
+            editor.timerTick();
+        }
+    }
+
+private:
+    static VezovevaDirADAudioProcessor& prepared(VezovevaDirADAudioProcessor& p)
+    {
+        addSixteenBands(p);
+        p.setRateAndBufferSizeDetails(kRate, kBlock);
+        p.prepareToPlay(kRate, kBlock);
+        return p;
+    }
+};
+
 // One tick's cost as wall-clock time and as this thread's CPU time. On a shared machine the wall-clock worst
 // case includes the time other processes held the core; the CPU time is the tick's own work.
 struct TickTimer
@@ -122,27 +165,12 @@ struct TickTimer
 
 void editorTick(benchmark::State& state)
 {
-    VezovevaDirADAudioProcessor processor;
-    addSixteenBands(processor);
-    processor.setRateAndBufferSizeDetails(kRate, kBlock);
-    processor.prepareToPlay(kRate, kBlock);
-
-    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
-    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
     const auto width = static_cast<int>(state.range(0));
     const auto height = static_cast<int>(state.range(1));
-    editor.setSize(width, height);
-    editor.selectBand(1); // dynamic: the panel is open
-
-    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
-    buffer.clear();
-    double phase = 0.0;
+    SixteenBandEditor session(width, height);
+    auto& editor = session.editor;
+    session.warmUp();
     juce::Image image(juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
-    for (int warmUp = 0; warmUp < 20; ++warmUp)
-    {
-        runAudio(processor, buffer, phase);
-        editor.timerTick();
-    }
     // The window's first paint, when it opens, is not a tick: it fills the kept pictures and the glyph
     // cache.
     {
@@ -153,7 +181,7 @@ void editorTick(benchmark::State& state)
     TickTimer timer(static_cast<int>(state.max_iterations));
     for (auto _ : state)
     {
-        runAudio(processor, buffer, phase);
+        session.play();
         timer.start();
         editor.timerTick();
         {
@@ -190,17 +218,10 @@ struct PaintCounter : juce::Component
 // went unpainted.
 void editorWindowTick(benchmark::State& state)
 {
-    VezovevaDirADAudioProcessor processor;
-    addSixteenBands(processor);
-    processor.setRateAndBufferSizeDetails(kRate, kBlock);
-    processor.prepareToPlay(kRate, kBlock);
-
-    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
-    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
     const auto width = static_cast<int>(state.range(0));
     const auto height = static_cast<int>(state.range(1));
-    editor.setSize(width, height);
-    editor.selectBand(1);
+    SixteenBandEditor session(width, height);
+    auto& editor = session.editor;
     editor.setTopLeftPosition(0, 0);
     editor.addToDesktop(0);
     editor.setVisible(true);
@@ -214,12 +235,9 @@ void editorWindowTick(benchmark::State& state)
         return;
     }
 
-    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
-    buffer.clear();
-    double phase = 0.0;
     for (int warmUp = 0; warmUp < 20; ++warmUp)
     {
-        runAudio(processor, buffer, phase);
+        session.play();
         editor.timerTick();
         peer->performAnyPendingRepaintsNow();
         waitForScreenCopies(*peer);
@@ -229,7 +247,7 @@ void editorWindowTick(benchmark::State& state)
     TickTimer timer(static_cast<int>(state.max_iterations));
     for (auto _ : state)
     {
-        runAudio(processor, buffer, phase);
+        session.play();
         waitForScreenCopies(*peer);
         probe.repaint();
         timer.start();
@@ -257,25 +275,9 @@ BENCHMARK(editorWindowTick)
 // analyser transforms) and its full repaint, in the editor at the default and the largest size.
 void graphTick(benchmark::State& state)
 {
-    VezovevaDirADAudioProcessor processor;
-    addSixteenBands(processor);
-    processor.setRateAndBufferSizeDetails(kRate, kBlock);
-    processor.prepareToPlay(kRate, kBlock);
-
-    std::unique_ptr<juce::AudioProcessorEditor> created(processor.createEditor());
-    auto& editor = dynamic_cast<VezovevaDirADAudioProcessorEditor&>(*created);
-    editor.setSize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    editor.selectBand(1);
-    auto& graph = editor.widgets().graph;
-
-    juce::AudioBuffer<float> buffer(processor.getTotalNumInputChannels(), kBlock);
-    buffer.clear();
-    double phase = 0.0;
-    for (int warmUp = 0; warmUp < 20; ++warmUp)
-    {
-        runAudio(processor, buffer, phase);
-        editor.timerTick();
-    }
+    SixteenBandEditor session(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    auto& graph = session.editor.widgets().graph;
+    session.warmUp();
 
     juce::Image image(juce::Image::ARGB, graph.getWidth(), graph.getHeight(), true,
                       juce::SoftwareImageType());
@@ -287,8 +289,8 @@ void graphTick(benchmark::State& state)
     TickTimer timer(static_cast<int>(state.max_iterations));
     for (auto _ : state)
     {
-        runAudio(processor, buffer, phase);
-        processor.readTelemetry(telemetry);
+        session.play();
+        session.processor.readTelemetry(telemetry);
         timer.start();
         graph.updateFromProcessor(telemetry);
         {
