@@ -53,7 +53,12 @@ VezovevaDirADAudioProcessor::VezovevaDirADAudioProcessor()
 {
 }
 
-VezovevaDirADAudioProcessor::~VezovevaDirADAudioProcessor() = default;
+VezovevaDirADAudioProcessor::~VezovevaDirADAudioProcessor()
+{
+    // Hosts may free an instance on a thread of their own; the message thread must not be inside one of our
+    // timers or async callbacks while the members they use are destroyed.
+    teardownLock.acquire();
+}
 
 const juce::String VezovevaDirADAudioProcessor::getName() const
 {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/LatencyReporter.h"
+#include "engine/TeardownLock.h"
 #include "engine/parameters/EngineParameters.h"
 #include "engine/parameters/ParameterIds.h"
 #include "engine/state/PluginState.h"
@@ -18,6 +19,9 @@ class BlockPipeline;
 
 class VezovevaDirADAudioProcessor : public juce::AudioProcessor
 {
+    // First, so it is released last: the destructor takes it before any member goes (see TeardownLock).
+    TeardownLock teardownLock;
+
 public:
     VezovevaDirADAudioProcessor();
     ~VezovevaDirADAudioProcessor() override;

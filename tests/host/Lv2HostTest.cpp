@@ -11,10 +11,13 @@
 #include <lv2/patch/patch.h>
 #include <lv2/urid/urid.h>
 
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -132,9 +135,24 @@ protected:
         lilv_node_free(atomClass);
     }
 
+    struct PlainValue
+    {
+        std::string uri;
+        float value;
+    };
+
     // Runs one block. A parameter change, if given, is sent as a patch:Set message the way hosts set
     // LV2 parameters: the parameter's URI and its plain value.
     void run(const char* parameterId = nullptr, float plainValue = 0.0f)
+    {
+        std::vector<PlainValue> changes;
+        if (parameterId != nullptr)
+            changes.push_back({std::string(kUri) + ":" + parameterId, plainValue});
+        run(changes);
+    }
+
+    // Runs one block with a patch:Set message for each change.
+    void run(const std::vector<PlainValue>& changes)
     {
         for (auto& [sequence, isInput] : atomPorts)
         {
@@ -149,21 +167,51 @@ protected:
             lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(sequence), 1024 * sizeof(uint64_t));
             LV2_Atom_Forge_Frame sequenceFrame;
             lv2_atom_forge_sequence_head(&forge, &sequenceFrame, 0);
-            if (parameterId != nullptr)
+            for (const auto& change : changes)
             {
-                const std::string parameterUri = std::string(kUri) + ":" + parameterId;
                 lv2_atom_forge_frame_time(&forge, 0);
                 LV2_Atom_Forge_Frame objectFrame;
                 lv2_atom_forge_object(&forge, &objectFrame, 0, UridMap::map(&uridMap, LV2_PATCH__Set));
                 lv2_atom_forge_key(&forge, UridMap::map(&uridMap, LV2_PATCH__property));
-                lv2_atom_forge_urid(&forge, UridMap::map(&uridMap, parameterUri.c_str()));
+                lv2_atom_forge_urid(&forge, UridMap::map(&uridMap, change.uri.c_str()));
                 lv2_atom_forge_key(&forge, UridMap::map(&uridMap, LV2_PATCH__value));
-                lv2_atom_forge_float(&forge, plainValue);
+                lv2_atom_forge_float(&forge, change.value);
                 lv2_atom_forge_pop(&forge, &objectFrame);
             }
             lv2_atom_forge_pop(&forge, &sequenceFrame);
         }
         lilv_instance_run(instance, kBlock);
+    }
+
+    // Every parameter the plug-in declares writable, with its plain range.
+    struct ParameterRange
+    {
+        std::string uri;
+        float minimum, maximum;
+    };
+    std::vector<ParameterRange> writableParameters()
+    {
+        LilvNode* writable = lilv_new_uri(world, LV2_PATCH__writable);
+        LilvNode* minimumKey = lilv_new_uri(world, LV2_CORE__minimum);
+        LilvNode* maximumKey = lilv_new_uri(world, LV2_CORE__maximum);
+        LilvNodes* uris = lilv_plugin_get_value(plugin, writable); // also loads the plug-in's data
+        std::vector<ParameterRange> ranges;
+        LILV_FOREACH(nodes, i, uris)
+        {
+            const LilvNode* uri = lilv_nodes_get(uris, i);
+            LilvNode* minimum = lilv_world_get(world, uri, minimumKey, nullptr);
+            LilvNode* maximum = lilv_world_get(world, uri, maximumKey, nullptr);
+            if (minimum != nullptr && maximum != nullptr)
+                ranges.push_back(
+                    {lilv_node_as_uri(uri), lilv_node_as_float(minimum), lilv_node_as_float(maximum)});
+            lilv_node_free(minimum);
+            lilv_node_free(maximum);
+        }
+        lilv_nodes_free(uris);
+        lilv_node_free(writable);
+        lilv_node_free(minimumKey);
+        lilv_node_free(maximumKey);
+        return ranges;
     }
 
     std::vector<float> runSine(int blocks, std::vector<float>* input = nullptr)
@@ -310,6 +358,41 @@ TEST_F(Lv2Host, SidechainPitchFollowsTheSidechainPorts)
                     outputPower += double(y) * y;
         }
         EXPECT_NEAR(10.0 * std::log10(outputPower / inputPower), c.expectedGainDb, 0.5) << c.sidechainPitch;
+    }
+}
+
+TEST_F(Lv2Host, FreeingAnInstanceWhileItsParametersChangeIsSafe)
+{
+    // A host frees an instance on its own thread while the plug-in's message thread runs timers, among them
+    // the one that copies changed parameter values into the saved state. Every parameter moves in the last
+    // blocks before the free, so that copy has work to do at random moments of the teardown.
+    const auto parameters = writableParameters();
+    ASSERT_GT(parameters.size(), 300u);
+    std::mt19937 random(27);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_int_distribution<int> pauseMicroseconds(0, 20000);
+    constexpr size_t kChangesPerBlock = 64; // what fits the event port's buffer
+    for (int round = 0; round < 60; ++round)
+    {
+        instantiate();
+        connectPorts();
+        lilv_instance_activate(instance);
+        for (size_t first = 0; first < parameters.size(); first += kChangesPerBlock)
+        {
+            std::vector<PlainValue> changes;
+            for (size_t i = first; i < std::min(first + kChangesPerBlock, parameters.size()); ++i)
+                changes.push_back(
+                    {parameters[i].uri,
+                     parameters[i].minimum + unit(random) * (parameters[i].maximum - parameters[i].minimum)});
+            run(changes);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds(random)));
+        lilv_instance_deactivate(instance);
+        lilv_instance_free(instance);
+        instance = nullptr;
+        audioIn.clear();
+        audioOut.clear();
+        atomPorts.clear();
     }
 }
 } // namespace

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
+#include <random>
 #include <thread>
 
 namespace
@@ -273,5 +274,32 @@ TEST_F(Vst3Host, RestoredStateGivesBackTheRestoredValues)
     for (const auto& c : cases)
         EXPECT_EQ(parameterNamed(c.name)->getValue(), c.restored) << c.name;
     plugin->releaseResources();
+}
+
+TEST_F(Vst3Host, DestroyingAnInstanceWhileItsParametersChangeIsSafe)
+{
+    // Until a host attaches its run loop, the module runs its own message thread, and the instance is
+    // destroyed here on the host's thread while that one runs the instance's timers (among them the copy of
+    // changed parameter values into the saved state). Every parameter moves just before, so that copy has
+    // work to do at random moments of the teardown.
+    std::mt19937 random(27);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_int_distribution<int> pauseMicroseconds(0, 25000);
+    for (int round = 0; round < 40; ++round)
+    {
+        if (plugin == nullptr)
+        {
+            juce::String error;
+            plugin = format.createInstanceFromDescription(description, 48000.0, 512, error);
+            ASSERT_NE(plugin, nullptr) << error;
+        }
+        plugin->prepareToPlay(48000.0, 512);
+        for (auto* p : plugin->getParameters())
+            p->setValueNotifyingHost(unit(random));
+        runOneBlock();
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds(random)));
+        plugin->releaseResources();
+        plugin.reset();
+    }
 }
 } // namespace
