@@ -507,6 +507,7 @@ void VezovevaDirADAudioProcessorEditor::setTooltipsEnabled(bool on)
 
 void VezovevaDirADAudioProcessorEditor::refreshLanguageTexts()
 {
+    shownEnglish = isEnglish() ? 1 : 0;
     languageButton.setButtonText(isEnglish() ? "EN" : "ES");
     outputButton.setButtonText(tr("SALIDA", "OUTPUT"));
     if (getWidth() > 0)
@@ -685,6 +686,11 @@ void VezovevaDirADAudioProcessorEditor::setTextIfChanged(juce::Button& button, c
 
 void VezovevaDirADAudioProcessorEditor::timerCallback()
 {
+    // The language is one flag for every editor in the process: one switched in another editor shows
+    // here at the next tick.
+    if (const int english = isEnglish() ? 1 : 0; english != shownEnglish)
+        refreshLanguageTexts();
+
     pitchReadout.repaint();
     detectorBar.repaint();
 
@@ -749,10 +755,8 @@ void VezovevaDirADAudioProcessorEditor::timerCallback()
     slotBButton.setToggleState(!slotA, juce::dontSendNotification);
     setTextIfChanged(copySlotButton, slotA ? "A>B" : "B>A");
 
-    auto name = processor.getPresetName();
-    if (name.isEmpty())
-        name = "Init";
-    setTextIfChanged(presetButton, name + juce::String::fromUTF8("  \xe2\x96\xbe"));
+    setTextIfChanged(presetButton, presetDisplayName(processor.factoryPresets(), processor.getPresetName()) +
+                                       juce::String::fromUTF8("  \xe2\x96\xbe"));
 
     undoButton.setEnabled(processor.undoManager.canUndo());
     redoButton.setEnabled(processor.undoManager.canRedo());

@@ -150,6 +150,7 @@ private:
     PadlockButton padlockButton{Palette::gold};
     std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment>, 8> buttonAttachments;
     int selectedBand = 0;
+    int shownEnglish = -1; // the language the texts were last written in: 1 English, 0 Spanish
 
     EditorLayout layout;
     TelemetrySnapshot telemetry;
