@@ -78,10 +78,14 @@ public:
     const std::array<float, kSpectrumBins>& outputSpectrum() const noexcept { return spectrumOut; }
     // Frequency of curve point j (0..319): 20 Hz .. 20 kHz, log-spaced.
     static double curveFrequency(int j) noexcept;
+    // What the pointer is over, as the last move or exit left it: -1 and kNoHandle when nothing.
+    int hoveredNode() const noexcept { return hoverNode; }
+    int hoveredHandle() const noexcept { return hoverHandle; }
     // The sidechain handle's centre for the selected slot, if it is shown.
     bool sidechainHandleCentre(juce::Point<float>& centre) const noexcept;
 
     void mouseMove(const juce::MouseEvent& e) override;
+    void mouseExit(const juce::MouseEvent& e) override;
     void mouseDown(const juce::MouseEvent& e) override;
     void mouseDrag(const juce::MouseEvent& e) override;
     void mouseUp(const juce::MouseEvent& e) override;

@@ -136,6 +136,17 @@ void GraphComponent::mouseMove(const juce::MouseEvent& e)
         setMouseCursor(juce::MouseCursor::NormalCursor);
 }
 
+void GraphComponent::mouseExit(const juce::MouseEvent&)
+{
+    // A pointer that has left points at nothing: no node stays enlarged, no handle lit.
+    if (hoverNode >= 0 || hoverHandle != kNoHandle)
+    {
+        hoverNode = -1;
+        hoverHandle = kNoHandle;
+        repaint();
+    }
+}
+
 void GraphComponent::mouseDown(const juce::MouseEvent& e)
 {
     // A press ends any wheel run: the next turn is a new undo step.

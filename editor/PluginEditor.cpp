@@ -271,6 +271,10 @@ VezovevaDirADAudioProcessorEditor::VezovevaDirADAudioProcessorEditor(VezovevaDir
         if (dynamic_cast<juce::Button*>(child) != nullptr || dynamic_cast<juce::Label*>(child) != nullptr)
             child->setBufferedToImage(true);
 
+    // The sliders built their value boxes before they sat under this look and feel; have every child
+    // rebuild what it draws with it (the value-box pills among them).
+    sendLookAndFeelChange();
+
     setResizeLimits(1240, 760, 1900, 1400);
     setSize(1240, 900);
     monitorIconLit = isMonitoringSpecial();
@@ -294,14 +298,22 @@ PresetMenuContents VezovevaDirADAudioProcessorEditor::makePresetMenu() const
 
 void VezovevaDirADAudioProcessorEditor::showPresetMenu()
 {
-    auto contents = makePresetMenu();
+    // As with the band menu, the open menu owns its look and feel: the editor may go while it is shown.
+    struct OpenMenu
+    {
+        juce::SharedResourcePointer<EqLookAndFeel> lookAndFeel;
+        PresetMenuContents contents;
+    };
+    auto shown = std::make_shared<OpenMenu>();
+    shown->contents = makePresetMenu();
+    shown->contents.menu.setLookAndFeel(&shown->lookAndFeel.get());
     juce::Component::SafePointer<VezovevaDirADAudioProcessorEditor> editor(this);
-    contents.menu.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&presetButton),
-                                [editor, actions = std::move(contents.actions)](int id)
-                                {
-                                    if (editor != nullptr)
-                                        editor->handlePresetMenuResult(id, actions);
-                                });
+    shown->contents.menu.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&presetButton),
+                                       [editor, shown](int id)
+                                       {
+                                           if (editor != nullptr)
+                                               editor->handlePresetMenuResult(id, shown->contents.actions);
+                                       });
 }
 
 void VezovevaDirADAudioProcessorEditor::handlePresetMenuResult(int id,
@@ -476,6 +488,14 @@ void VezovevaDirADAudioProcessorEditor::mouseDown(const juce::MouseEvent&)
     processor.beginNewUndoStep();
 }
 
+void VezovevaDirADAudioProcessorEditor::mouseUp(const juce::MouseEvent&)
+{
+    // The press's own step ends with its release. The child under the mouse sees a press before this
+    // editor does, and a child that writes on the press (a segmented switch) would otherwise land in the
+    // step of the gesture before it.
+    processor.beginNewUndoStep();
+}
+
 void VezovevaDirADAudioProcessorEditor::setTooltipsEnabled(bool on)
 {
     processor.setTooltipsEnabled(on);
@@ -487,6 +507,7 @@ void VezovevaDirADAudioProcessorEditor::setTooltipsEnabled(bool on)
 
 void VezovevaDirADAudioProcessorEditor::refreshLanguageTexts()
 {
+    shownEnglish = isEnglish() ? 1 : 0;
     languageButton.setButtonText(isEnglish() ? "EN" : "ES");
     outputButton.setButtonText(tr("SALIDA", "OUTPUT"));
     if (getWidth() > 0)
@@ -665,6 +686,11 @@ void VezovevaDirADAudioProcessorEditor::setTextIfChanged(juce::Button& button, c
 
 void VezovevaDirADAudioProcessorEditor::timerCallback()
 {
+    // The language is one flag for every editor in the process: one switched in another editor shows
+    // here at the next tick.
+    if (const int english = isEnglish() ? 1 : 0; english != shownEnglish)
+        refreshLanguageTexts();
+
     pitchReadout.repaint();
     detectorBar.repaint();
 
@@ -729,10 +755,8 @@ void VezovevaDirADAudioProcessorEditor::timerCallback()
     slotBButton.setToggleState(!slotA, juce::dontSendNotification);
     setTextIfChanged(copySlotButton, slotA ? "A>B" : "B>A");
 
-    auto name = processor.getPresetName();
-    if (name.isEmpty())
-        name = "Init";
-    setTextIfChanged(presetButton, name + juce::String::fromUTF8("  \xe2\x96\xbe"));
+    setTextIfChanged(presetButton, presetDisplayName(processor.factoryPresets(), processor.getPresetName()) +
+                                       juce::String::fromUTF8("  \xe2\x96\xbe"));
 
     undoButton.setEnabled(processor.undoManager.canUndo());
     redoButton.setEnabled(processor.undoManager.canRedo());
@@ -747,6 +771,7 @@ bool VezovevaDirADAudioProcessorEditor::keyPressed(const juce::KeyPress& key)
     const auto modifiers = key.getModifiers();
     if (modifiers.isCommandDown())
     {
+        // Only undo and redo are ours with Ctrl: hosts bind Ctrl with + and - (zoom) themselves.
         const int code = key.getKeyCode();
         if (code == 'Z' || code == 'z')
         {
@@ -761,6 +786,7 @@ bool VezovevaDirADAudioProcessorEditor::keyPressed(const juce::KeyPress& key)
             processor.undoManager.redo();
             return true;
         }
+        return false;
     }
     const auto character = key.getTextCharacter();
     int direction = 0;
@@ -786,18 +812,21 @@ void VezovevaDirADAudioProcessorEditor::selectBand(int slot)
 
     auto& strip = *bandStrips[static_cast<size_t>(s)];
     if (strip.isVisible())
-    {
-        const auto view = stripViewport.getViewPosition();
-        const int viewWidth = stripViewport.getViewWidth();
-        if (strip.getX() < view.x)
-            stripViewport.setViewPosition(strip.getX(), 0);
-        else if (strip.getRight() > view.x + viewWidth)
-            stripViewport.setViewPosition(strip.getRight() - viewWidth, 0);
-    }
+        scrollStripsToShow(strip.getBounds());
     for (int k = 0; k < kNumBands; ++k)
         bandStrips[static_cast<size_t>(k)]->setSelected(k == s);
     if (isShowing())
         grabKeyboardFocus();
+}
+
+void VezovevaDirADAudioProcessorEditor::scrollStripsToShow(juce::Rectangle<int> cell)
+{
+    const auto view = stripViewport.getViewPosition();
+    const int viewWidth = stripViewport.getViewWidth();
+    if (cell.getX() < view.x)
+        stripViewport.setViewPosition(cell.getX(), 0);
+    else if (cell.getRight() > view.x + viewWidth)
+        stripViewport.setViewPosition(cell.getRight() - viewWidth, 0);
 }
 
 void VezovevaDirADAudioProcessorEditor::addBandSlot()
@@ -808,6 +837,11 @@ void VezovevaDirADAudioProcessorEditor::addBandSlot()
             continue;
         setParameterValue(bandParameterId(slot + 1, BandParam::add), 1.0f);
         setParameterValue(bandParameterId(slot + 1, BandParam::on), 1.0f);
+        // Place the new strip now rather than at the next tick, so the view can be scrolled to it: first
+        // to the add cell after the last strip, then (if the two do not fit together) back to the new strip.
+        layoutStrips();
+        if (addSlotButton.isVisible())
+            scrollStripsToShow(addSlotButton.getBounds());
         selectBand(slot);
         return;
     }

@@ -32,6 +32,7 @@ public:
     ~VezovevaDirADAudioProcessorEditor() override;
 
     void mouseDown(const juce::MouseEvent& event) override;
+    void mouseUp(const juce::MouseEvent& event) override;
     void paint(juce::Graphics& g) override;
     bool keyPressed(const juce::KeyPress& key) override;
     void resized() override;
@@ -97,6 +98,8 @@ private:
     void timerCallback() override;
     void buildGlobalKnob(GlobalKnob& knob, const juce::String& caption, const juce::String& parameterId);
     void layoutStrips();
+    // Scrolls the strip row the least that shows the cell (a strip's or the add cell's bounds) whole.
+    void scrollStripsToShow(juce::Rectangle<int> cell);
     void paintGroupCaption(juce::Graphics& g, const juce::Rectangle<int>& area, const juce::String& text);
     void paintMonitorIcon(juce::Graphics& g);
     bool isMonitoringSpecial() const;
@@ -147,6 +150,7 @@ private:
     PadlockButton padlockButton{Palette::gold};
     std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment>, 8> buttonAttachments;
     int selectedBand = 0;
+    int shownEnglish = -1; // the language the texts were last written in: 1 English, 0 Spanish
 
     EditorLayout layout;
     TelemetrySnapshot telemetry;

@@ -90,3 +90,13 @@ juce::File withPresetExtension(const juce::File& chosen)
     // Appended, not substituted: "Verse.v2" is saved as "Verse.v2.opreset", keeping what was typed.
     return chosen.getSiblingFile(chosen.getFileName() + ".opreset");
 }
+
+juce::String presetDisplayName(const std::vector<FactoryPreset>& factory, const juce::String& storedName)
+{
+    if (storedName.isEmpty())
+        return "Init";
+    for (const auto& entry : factory)
+        if (entry.englishName == storedName)
+            return tr(entry.spanishName, entry.englishName);
+    return storedName;
+}

@@ -53,5 +53,9 @@ PresetMenuContents buildPresetMenu(const std::vector<FactoryPreset>& factory,
                                    const juce::Array<juce::File>& userFiles,
                                    const juce::String& currentPresetName);
 
+// What the preset button shows for the stored preset name: "Init" when there is none, a factory preset's
+// name in the current language (the state stores its English name), any other name as it is.
+juce::String presetDisplayName(const std::vector<FactoryPreset>& factory, const juce::String& storedName);
+
 // The file a save dialog's choice is written to: ".opreset" appended unless the name already ends so.
 juce::File withPresetExtension(const juce::File& chosen);

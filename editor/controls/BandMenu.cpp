@@ -78,7 +78,7 @@ public:
         menu.addItem(id, text, true, ticked);
     }
 
-    void addToggle(juce::PopupMenu& menu, int id, const char* text, const char* name,
+    void addToggle(juce::PopupMenu& menu, int id, const juce::String& text, const char* name,
                    BoolHandle BandParameters::*handle)
     {
         addAction(menu, id, text, {Kind::toggle, 0.0f, name, handle}, (band.*handle).isOn());
@@ -129,7 +129,8 @@ public:
         {
             juce::PopupMenu higher;
             addIntervals(higher, k);
-            intervals.addSubMenu(k == 1 ? juce::String("+ 1 octave") : "+ " + juce::String(k) + " octaves",
+            intervals.addSubMenu(k == 1 ? tr("+ 1 octava", "+ 1 octave")
+                                        : "+ " + juce::String(k) + tr(" octavas", " octaves"),
                                  higher);
         }
         top.addSubMenu(tr("Intervalos", "Intervals"), intervals);
@@ -165,11 +166,11 @@ public:
         const auto addSlope = [&](int s, const juce::String& text) {
             addAction(slopes, Ids::firstSlope + s, text, {Kind::slope, static_cast<float>(s)}, s == slope);
         };
-        addSlope(0, "6 dB/oct  (Gentle)");
-        addSlope(1, "12 dB/oct  (Standard)");
-        addSlope(2, "18 dB/oct  (Sharp)");
-        addSlope(3, "24 dB/oct  (Steep)");
-        addSlope(4, "48 dB/oct  (Steepest)");
+        addSlope(0, tr("6 dB/oct  (Suave)", "6 dB/oct  (Gentle)"));
+        addSlope(1, tr(utf8("12 dB/oct  (Estándar)"), "12 dB/oct  (Standard)"));
+        addSlope(2, tr("18 dB/oct  (Marcada)", "18 dB/oct  (Sharp)"));
+        addSlope(3, tr("24 dB/oct  (Pronunciada)", "24 dB/oct  (Steep)"));
+        addSlope(4, tr(utf8("48 dB/oct  (Máxima)"), "48 dB/oct  (Steepest)"));
         // Only the pass filters are built steep enough for a brickwall slope.
         if (type == vivera::dsp::kBandHighPass || type == vivera::dsp::kBandLowPass)
             addSlope(5, tr("96 dB/oct  (Brickwall, solo HP / LP)", "96 dB/oct  (Brickwall, HP / LP only)"));
@@ -187,10 +188,11 @@ public:
         top.addSubMenu(tr("Canal  (ST / MID / SIDE)", "Channel  (ST / MID / SIDE)"), channels);
         top.addSeparator();
 
-        addToggle(top, Ids::enabled, "Enabled", BandParam::on, &BandParameters::on);
-        addToggle(top, Ids::dynamics, "Dinamica", BandParam::dyn, &BandParameters::dyn);
+        addToggle(top, Ids::enabled, tr("Activada", "Enabled"), BandParam::on, &BandParameters::on);
+        addToggle(top, Ids::dynamics, tr(utf8("Dinámica"), "Dynamics"), BandParam::dyn, &BandParameters::dyn);
         addToggle(top, Ids::solo, "Solo", BandParam::solo, &BandParameters::solo);
-        addToggle(top, Ids::freeze, "Candado (fijar frecuencia)", BandParam::freeze, &BandParameters::freeze);
+        addToggle(top, Ids::freeze, tr("Candado (fijar frecuencia)", "Lock (hold frequency)"),
+                  BandParam::freeze, &BandParameters::freeze);
         top.addSeparator();
 
         addAction(top, Ids::nextHarmonic, tr(utf8("Armónico siguiente  (+)"), "Next harmonic  (+)"),

@@ -83,6 +83,11 @@ BandStrip::BandStrip(int slotIndex, VezovevaDirADAudioProcessor& processorToEdit
     setUpCaption(gainCaption, 10.0f);
     setUpCaption(qCaption, 10.0f);
     setUpCaption(infoLabel, 11.0f);
+    // Captions only show text: a press on them is a press on the strip, which selects its band.
+    for (auto* label : {&gainCaption, &qCaption, &infoLabel})
+        label->setInterceptsMouseClicks(false, false);
+    // The multiplier keeps its presses for the double-click entry, and passes them on to select too.
+    multiplierLabel.addMouseListener(this, false);
 
     onButton.setTooltip(pair("Activar / desactivar la banda", "Enable / disable the band"));
     typeButton.setTooltip(
@@ -121,7 +126,10 @@ BandStrip::BandStrip(int slotIndex, VezovevaDirADAudioProcessor& processorToEdit
     refresh();
 }
 
-BandStrip::~BandStrip() = default;
+BandStrip::~BandStrip()
+{
+    multiplierLabel.removeMouseListener(this);
+}
 
 BandStrip::Widgets BandStrip::widgets()
 {

@@ -42,9 +42,15 @@ void BulbButton::paintButton(juce::Graphics& g, bool highlighted, bool)
     }
 
     const auto bulb = on ? Palette::orange : Palette::textDim;
+    // The icon (rays' tips 1.45 units above its centre, the base's foot 0.94 below) is sized and centred
+    // to fit inside the button with a pixel to spare, so the rays are never clipped away: at the header's
+    // 30 x 28 a bulb drawn to the button's half-height would put them outside it.
+    constexpr float kAbove = 1.45f, kBelow = 0.94f;
+    const float u = std::max(std::min(r, (h - 2.0f) / (kAbove + kBelow)), 0.0f);
+    const float iy = 0.5f + (h - (kAbove + kBelow) * u) / 2.0f + kAbove * u;
     const float bx = cx;
-    const float by = cy - 0.15f * r;
-    const float glass = 0.62f * r;
+    const float by = iy - 0.15f * u;
+    const float glass = 0.62f * u;
 
     if (on)
     {
@@ -52,8 +58,8 @@ void BulbButton::paintButton(juce::Graphics& g, bool highlighted, bool)
         for (int i = -2; i <= 2; ++i)
         {
             const float a = 0.62f * static_cast<float>(i);
-            g.drawLine(bx + std::sin(a) * 0.95f * r, by - std::cos(a) * 0.95f * r,
-                       bx + std::sin(a) * 1.3f * r, by - std::cos(a) * 1.3f * r, 1.3f);
+            g.drawLine(bx + std::sin(a) * 0.95f * u, by - std::cos(a) * 0.95f * u,
+                       bx + std::sin(a) * 1.3f * u, by - std::cos(a) * 1.3f * u, 1.3f);
         }
     }
 
@@ -62,8 +68,8 @@ void BulbButton::paintButton(juce::Graphics& g, bool highlighted, bool)
     g.setColour(bulb);
     g.drawEllipse(bx - glass, by - glass, 2.0f * glass, 2.0f * glass, 1.6f);
 
-    g.fillRoundedRectangle(cx - 0.34f * r, cy + 0.5f * r, 0.68f * r, 0.22f * r, 1.5f);
-    g.fillRoundedRectangle(cx - 0.22f * r, cy + 0.78f * r, 0.44f * r, 0.16f * r, 1.5f);
+    g.fillRoundedRectangle(cx - 0.34f * u, iy + 0.5f * u, 0.68f * u, 0.22f * u, 1.5f);
+    g.fillRoundedRectangle(cx - 0.22f * u, iy + 0.78f * u, 0.44f * u, 0.16f * u, 1.5f);
 
     if (!on)
     {

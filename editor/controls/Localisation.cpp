@@ -140,5 +140,10 @@ LangTooltipWindow::LangTooltipWindow(juce::Component* parent, int delayMs)
 
 juce::String LangTooltipWindow::getTipFor(juce::Component& component)
 {
+    // A knob's value box copies the knob's tooltip only when it is built: ask the knob, whose tooltip
+    // may have changed since (or been set after the box was built).
+    if (dynamic_cast<juce::Label*>(&component) != nullptr)
+        if (auto* knob = dynamic_cast<juce::Slider*>(component.getParentComponent()))
+            return pickLanguage(juce::TooltipWindow::getTipFor(*knob));
     return pickLanguage(juce::TooltipWindow::getTipFor(component));
 }

@@ -22,3 +22,21 @@ float nearestScRatio(float ratio)
     }
     return best;
 }
+
+float nextScRatio(float ratio, int direction)
+{
+    // Within float rounding of a step counts as on it, so a stored 1.5 steps to 2 and 1, not to 1.5.
+    constexpr float kOnStep = 1.0e-4f;
+    const float x = std::isnan(ratio) ? 1.0f : ratio;
+    if (direction > 0)
+    {
+        for (const float step : kScRatioSteps)
+            if (step > x * (1.0f + kOnStep))
+                return step;
+        return kScRatioSteps.back();
+    }
+    for (auto it = kScRatioSteps.rbegin(); it != kScRatioSteps.rend(); ++it)
+        if (*it < x * (1.0f - kOnStep))
+            return *it;
+    return kScRatioSteps.front();
+}

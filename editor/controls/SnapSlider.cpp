@@ -20,6 +20,26 @@ double SnapSlider::snapValue(double attemptedValue, DragMode)
     return attemptedValue;
 }
 
+void SnapSlider::mouseWheelMove(const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel)
+{
+    if (!(snapEnabled && snapEnabled()) || !isEnabled() || !isScrollWheelEnabled() || wheel.isInertial)
+    {
+        juce::Slider::mouseWheelMove(event, wheel);
+        return;
+    }
+    // The framework's reading of a notch: vertical unless mostly horizontal, flipped for reversed wheels.
+    const float delta = (std::abs(wheel.deltaX) > std::abs(wheel.deltaY) ? -wheel.deltaX : wheel.deltaY) *
+                        (wheel.isReversed ? -1.0f : 1.0f);
+    if (delta == 0.0f)
+        return;
+    const float next = nextScRatio(static_cast<float>(getValue()), delta > 0.0f ? 1 : -1);
+    if (event.mods.isAnyMouseButtonDown())
+        return;
+    // One notch is one gesture, as the framework's own wheel step is.
+    const ScopedDragNotification drag(*this);
+    setValue(next, juce::sendNotificationSync);
+}
+
 double SnapSlider::getValueFromText(const juce::String& text)
 {
     // Skip a leading unit sign such as the "×" of a multiple; what follows must hold a digit.

@@ -20,6 +20,9 @@ public:
     void attach(juce::AudioProcessorValueTreeState& state, const juce::String& parameterId);
 
     double snapValue(double attemptedValue, DragMode dragMode) override;
+    // While snapping, one notch moves to the neighbouring step in the wheel's direction (the framework's
+    // small step would snap straight back to the step it left).
+    void mouseWheelMove(const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
     // Text without a number leaves the value as it is (rather than reading as 0).
     double getValueFromText(const juce::String& text) override;
 

@@ -327,7 +327,7 @@ TEST_F(Menu, EachChoiceIsOneUndoStep)
     }
 }
 
-// Spanish texts where the two languages differ; the shared ones are the same.
+// Every text in the interface's language (a few product words such as "Bell" and "Solo" are shared).
 TEST_F(Menu, Languages)
 {
     struct Case
@@ -335,15 +335,32 @@ TEST_F(Menu, Languages)
         bool english;
         std::vector<const char*> paths;
         const char* next;
+        std::vector<std::pair<const char*, int>> switches;
+        const char* octave;
+        std::vector<const char*> slopes;
     };
     for (const auto& c : {Case{true,
                                {"Sub-harmonics", "Harmonics", "Even only", "Odd only", "Intervals", "Type",
                                 "Slope", "Channel  (ST / MID / SIDE)"},
-                               "Next harmonic  (+)"},
+                               "Next harmonic  (+)",
+                               {{"Enabled", BandMenuIds::enabled},
+                                {"Dynamics", BandMenuIds::dynamics},
+                                {"Solo", BandMenuIds::solo},
+                                {"Lock (hold frequency)", BandMenuIds::freeze}},
+                               "Intervals / + 1 octave",
+                               {"6 dB/oct  (Gentle)", "12 dB/oct  (Standard)", "18 dB/oct  (Sharp)",
+                                "24 dB/oct  (Steep)", "48 dB/oct  (Steepest)"}},
                           Case{false,
                                {"Subarmónicos", "Armónicos", "Solo pares", "Solo impares", "Intervalos",
-                                "Tipo", "Pendiente", "Canal  (ST / MID / SIDE)"},
-                               "Armónico siguiente  (+)"}})
+                                "Tipo", "Pendiente", "Canal  (ST / MID / SIDE)", "Intervalos / + 2 octavas"},
+                               "Armónico siguiente  (+)",
+                               {{"Activada", BandMenuIds::enabled},
+                                {"Dinámica", BandMenuIds::dynamics},
+                                {"Solo", BandMenuIds::solo},
+                                {"Candado (fijar frecuencia)", BandMenuIds::freeze}},
+                               "Intervalos / + 1 octava",
+                               {"6 dB/oct  (Suave)", "12 dB/oct  (Estándar)", "18 dB/oct  (Marcada)",
+                                "24 dB/oct  (Pronunciada)", "48 dB/oct  (Máxima)"}}})
     {
         useLanguage(c.english);
         const auto menu = menuFor(0);
@@ -355,7 +372,15 @@ TEST_F(Menu, Languages)
             EXPECT_TRUE(found) << path;
         }
         EXPECT_EQ(idOf(menu, "", juce::String::fromUTF8(c.next)), BandMenuIds::nextHarmonic);
-        EXPECT_EQ(idOf(menu, "", "Dinamica"), BandMenuIds::dynamics);
+        for (const auto& [text, id] : c.switches)
+            EXPECT_EQ(idOf(menu, "", juce::String::fromUTF8(text)), id) << text;
+        for (size_t s = 0; s < c.slopes.size(); ++s)
+            EXPECT_EQ(idOf(menu, c.english ? "Slope" : "Pendiente", juce::String::fromUTF8(c.slopes[s])),
+                      20 + static_cast<int>(s))
+                << c.slopes[s];
+        EXPECT_GT(idOf(menu, juce::String::fromUTF8(c.octave),
+                       "P 5th (" + juce::String::fromUTF8("\xc3\x97") + "3.00)"),
+                  0);
         const juce::String types = c.english ? "Type" : "Tipo";
         EXPECT_EQ(idOf(menu, types, "Bell  (B)"), 10);
         EXPECT_EQ(

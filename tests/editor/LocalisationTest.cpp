@@ -116,22 +116,44 @@ TEST(Localisation, TextPairsResolvePerLanguage)
     EXPECT_EQ(pickLanguage(makeTextPair("", "only English")), ""); // no tooltip in Spanish
 }
 
-// Every editor in the process speaks the same language; toggling in one relabels it at once.
+// Every editor in the process speaks the same language: a click on one editor's language button relabels
+// that editor at once, and another open editor at its next tick, with nothing else making it repaint.
 TEST(Localisation, TwoEditorsShareTheLanguage)
 {
     SettingsSandbox sandbox("en_GB.UTF-8");
     EditorFixture first;
     EditorFixture second;
+    HostWindow secondWindow(*second.editor);
+    HostWindow firstWindow(*first.editor); // the one in front, which the user clicks
     EXPECT_EQ(first.editor->widgets().language.getButtonText(), "EN");
     EXPECT_EQ(second.editor->widgets().output.getButtonText(), "OUTPUT");
 
-    first.editor->widgets().language.onClick();
+    clickCentre(first.editor->widgets().language);
     EXPECT_EQ(first.editor->widgets().language.getButtonText(), "ES");
     EXPECT_EQ(first.editor->widgets().output.getButtonText(), "SALIDA");
     EXPECT_FALSE(isEnglish());
-    second.editor->refreshLanguageTexts();
+    second.editor->timerTick();
+    EXPECT_EQ(second.editor->widgets().language.getButtonText(), "ES");
     EXPECT_EQ(second.editor->widgets().output.getButtonText(), "SALIDA");
 
     EditorFixture later; // opened afterwards: starts in the current language
     EXPECT_EQ(later.editor->widgets().language.getButtonText(), "ES");
+}
+
+// A factory preset is stored by its English name; the preset button names it in the interface's language,
+// as the menu does.
+TEST(Localisation, TheFactoryPresetNameFollowsTheLanguage)
+{
+    SettingsSandbox sandbox("en_GB.UTF-8");
+    EditorFixture f;
+    const auto& preset = VezovevaDirADAudioProcessor::factoryPresets().front();
+    f.processor.loadFactoryPreset(0);
+    const auto arrow = juce::String::fromUTF8("  \xe2\x96\xbe");
+    for (const bool english : {false, true})
+    {
+        useLanguage(english);
+        f.editor->timerTick();
+        EXPECT_EQ(f.editor->widgets().preset.getButtonText(),
+                  (english ? preset.englishName : preset.spanishName) + arrow);
+    }
 }

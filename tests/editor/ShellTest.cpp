@@ -231,6 +231,19 @@ TEST_F(EditorShell, PlusAndMinusStepTheMultiplier)
     }
 }
 
+// With Ctrl, + and - belong to the host (zoom): the key is not used and the multiplier stays.
+TEST_F(EditorShell, CtrlWithPlusOrMinusIsLeftToTheHost)
+{
+    f.set("b1_mult", 2.0f);
+    for (const char key : {'+', '=', '-', '_'})
+    {
+        EXPECT_FALSE(editor.keyPressed(
+            juce::KeyPress(key, juce::ModifierKeys::commandModifier, static_cast<juce::juce_wchar>(key))))
+            << key;
+        EXPECT_FLOAT_EQ(f.get("b1_mult"), 2.0f) << key;
+    }
+}
+
 TEST_F(EditorShell, SlotsAreAddedRemovedAndSelected)
 {
     editor.selectBand(-3);

@@ -156,3 +156,32 @@ TEST(EqLookAndFeel, SliderValueBox)
     EXPECT_EQ(box->findColour(juce::Label::outlineWhenEditingColourId), Palette::gold.withAlpha(0.6f));
     EXPECT_FLOAT_EQ(box->getFont().getHeight(), 11.5f);
 }
+
+// The lit bulb in the header's 30 x 28 button: painted with room all around, nothing falls outside the
+// button (the rays used to, and were clipped away), and its rays show in the rows above the glass.
+TEST(BulbButton, LitRaysStayInsideTheButton)
+{
+    BulbButton bulb;
+    bulb.setSize(30, 28);
+    bulb.setToggleState(true, juce::dontSendNotification);
+    constexpr int kMargin = 10;
+    juce::Image image(juce::Image::ARGB, 30 + 2 * kMargin, 28 + 2 * kMargin, true);
+    {
+        juce::Graphics g(image);
+        g.setOrigin(kMargin, kMargin);
+        bulb.paintButton(g, false, false);
+    }
+    const juce::Rectangle<int> button(kMargin, kMargin, 30, 28);
+    int outside = 0, rays = 0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            const auto pixel = image.getPixelAt(x, y);
+            if (!button.contains(x, y))
+                outside += pixel.getAlpha() > 0 ? 1 : 0;
+            else if (y < kMargin + 7 && pixel.getRed() > 150 && pixel.getBlue() < 120)
+                ++rays;
+        }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(rays, 4);
+}
