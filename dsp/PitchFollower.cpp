@@ -18,6 +18,8 @@ constexpr float kMinBandHz = 20.0f;
 void resetFollower(PitchFollower& follower) noexcept
 {
     follower.logPitch = std::log(220.0f);
+    follower.bandLogPitch = follower.logPitch;
+    follower.alignedMix = 0.0f;
     follower.hasPitch = false;
     follower.samplesSinceLoss = 0;
     follower.pitchReading = 0.0f;
@@ -51,12 +53,31 @@ float updatePitch(PitchFollower& follower, const PitchFollowerInput& input, int 
         follower.samplesSinceLoss =
             follower.samplesSinceLoss > limit - n ? limit : follower.samplesSinceLoss + n;
     }
+    follower.bandLogPitch = follower.logPitch;
     return smoothedPitchHz(follower);
+}
+
+void followAlignedPitch(PitchFollower& follower, const PitchAligner& aligner, bool aligned, int n,
+                        double sampleRate) noexcept
+{
+    const float step = static_cast<float>(std::max(n, 0) / (sampleRate * kSmoothingSeconds));
+    const bool wanted = aligned && aligner.hasAligned;
+    follower.alignedMix =
+        wanted ? std::min(1.0f, follower.alignedMix + step) : std::max(0.0f, follower.alignedMix - step);
+    // Fully aligned, the causal glide's last-bit wobble must not reach the bands: a band whose frequency
+    // does not change is not designed again.
+    if (follower.alignedMix >= 1.0f)
+        follower.bandLogPitch = aligner.alignedLogPitch;
+    else if (follower.alignedMix > 0.0f)
+        follower.bandLogPitch =
+            follower.logPitch + follower.alignedMix * (aligner.alignedLogPitch - follower.logPitch);
+    else
+        follower.bandLogPitch = follower.logPitch;
 }
 
 float smoothedPitchHz(const PitchFollower& follower) noexcept
 {
-    return std::exp(follower.logPitch);
+    return std::exp(follower.bandLogPitch);
 }
 
 bool isPitchAvailable(const PitchFollower& follower, bool lock) noexcept

@@ -3,13 +3,17 @@
 #pragma once
 
 #include "dsp/Constants.h"
+#include "dsp/PitchAligner.h"
 
 namespace vivera::dsp
 {
 
 struct PitchFollower
 {
-    float logPitch = 5.3936275f; // ln 220
+    float logPitch = 5.3936275f; // ln 220: the causal glide
+    // What the bands use: logPitch, or with lookahead on the aligned pitch, mixed in over 30 ms.
+    float bandLogPitch = 5.3936275f;
+    float alignedMix = 0.0f;
     bool hasPitch = false;
     int samplesSinceLoss = 0;
     float pitchReading = 0.0f;
@@ -41,6 +45,13 @@ void resetFollower(PitchFollower& follower) noexcept;
 float updatePitch(PitchFollower& follower, const PitchFollowerInput& input, int n,
                   double sampleRate) noexcept;
 
+// With `aligned` (lookahead on, lock off) the bands move to the aligner's pitch, and back to the causal
+// glide without it, each over 30 ms. Call after updatePitch with the same n; without it the bands use the
+// causal glide unchanged.
+void followAlignedPitch(PitchFollower& follower, const PitchAligner& aligner, bool aligned, int n,
+                        double sampleRate) noexcept;
+
+// The pitch the bands use, in Hz.
 float smoothedPitchHz(const PitchFollower& follower) noexcept;
 
 bool isPitchAvailable(const PitchFollower& follower, bool lock) noexcept;

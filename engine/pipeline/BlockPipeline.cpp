@@ -68,6 +68,7 @@ void BlockPipeline::prepare(double newSampleRate, int maximumBlockSize)
         detectorCopy.setSize(2, copyLength);
 
     vivera::dsp::resetFollower(follower);
+    vivera::dsp::prepareAligner(aligner, sampleRate);
     resetBands();
     resetRamps();
     autoGainCache.valid = false;
@@ -250,6 +251,9 @@ void BlockPipeline::process(juce::AudioBuffer<float>& buffer, const BlockChannel
         followerInput.trackerPitchHz = reading;
         followerInput.hasDetectorInput = detectorCount > 0;
         vivera::dsp::updatePitch(follower, followerInput, sub.length, sampleRate);
+        // While the audio is delayed, the bands take the pitch of the audio they filter now.
+        vivera::dsp::pushAlignerReading(aligner, followerInput.hasDetectorInput ? reading : 0.0f, sub.length);
+        vivera::dsp::followAlignedPitch(follower, aligner, latency > 0 && !lock, sub.length, sampleRate);
         sub.pitchAvailable = vivera::dsp::isPitchAvailable(follower, lock);
         routing.pitchAvailable = sub.pitchAvailable;
 

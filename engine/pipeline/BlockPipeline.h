@@ -96,6 +96,7 @@ private:
     // Pitch tracking
     vivera::dsp::PitchTracker tracker;
     vivera::dsp::PitchFollower follower;
+    vivera::dsp::PitchAligner aligner; // the band pitch lined up with the delayed audio
 
     // Bands: cascades, channel states and active flags, and one level detector each.
     vivera::dsp::BandBank bands;

@@ -2,12 +2,14 @@
 // band frequencies with freeze, and the tracker feeding the follower.
 #include "dsp/PitchFollower.h"
 #include "TestSignals.h"
+#include "dsp/PitchAligner.h"
 #include "dsp/PitchTracker.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace vivera::dsp
 {
@@ -251,6 +253,46 @@ TEST(PitchFollower, FollowsTheTrackerThroughANoteChange)
             EXPECT_NEAR(pitch, 220.0f, 0.2f);
     }
     EXPECT_NEAR(test::centsBetween(pitch, 261.63), 0.0, 3.0);
+}
+
+// The aligner keeps its readings on a 32-sample grid: a jump from 220 Hz to 330 Hz one second in gives the
+// same lined-up pitch at every grid point whatever the sub-block lengths, and its glide is centred the delay
+// less the advance after the jump.
+TEST(PitchAligner, JumpGlideIsCentredWhateverTheSubBlockLengths)
+{
+    constexpr double kRate = 48000.0;
+    constexpr int kJumpSample = 48000, kTotal = 96000;
+    // The lined-up pitch after every sub-block, keyed by the samples pushed so far.
+    const auto run = [&](int subBlock, PitchAligner& aligner)
+    {
+        prepareAligner(aligner, kRate);
+        std::map<int, float> values;
+        for (int pushed = 0; pushed < kTotal;)
+        {
+            const int n = std::min(subBlock, kTotal - pushed);
+            pushAlignerReading(aligner, pushed + n <= kJumpSample ? 220.0f : 330.0f, n);
+            pushed += n;
+            values[pushed] = aligner.alignedLogPitch;
+        }
+        return values;
+    };
+    PitchAligner aligner;
+    const auto reference = run(kSubBlockSize, aligner);
+    for (const int subBlock : {16, 48, 100})
+    {
+        PitchAligner other;
+        for (const auto& [pushed, value] : run(subBlock, other))
+            if (pushed % kSubBlockSize == 0)
+                ASSERT_EQ(value, reference.at(pushed)) << subBlock << " at " << pushed;
+    }
+
+    const float halfWay = 0.5f * (std::log(220.0f) + std::log(330.0f));
+    int crossing = -1;
+    for (const auto& [pushed, value] : reference)
+        if (crossing < 0 && value >= halfWay)
+            crossing = pushed / kSubBlockSize;
+    EXPECT_NEAR(crossing, kJumpSample / kSubBlockSize + aligner.delaySteps - aligner.advanceSteps, 1);
+    EXPECT_FLOAT_EQ(reference.at(kTotal), std::log(330.0f));
 }
 
 } // namespace

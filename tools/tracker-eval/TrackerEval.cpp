@@ -1,7 +1,7 @@
 // Scores the pitch tracker on the rendered evaluation set (see generate.py and README.md): the tracker's
-// reading and the pitch the bands use after the follower, both on the bands' timeline (the audio delayed by
-// the lookahead), against exact ground truth, per instrument group and condition, with aubio's YIN as a
-// reference when it is available.
+// reading, the causal glide and the band pitch lined up with the delayed audio, all on the bands' timeline
+// (the audio delayed by the lookahead), against exact ground truth, per instrument group and condition, with
+// aubio's YIN as a reference when it is available.
 #include "dsp/PitchFollower.h"
 #include "dsp/PitchTracker.h"
 
@@ -280,6 +280,8 @@ struct Stats
     long plainWithPitch = 0, plainGross = 0; // steady frames of notes without vibrato
     long restFrames = 0, restWithPitch = 0;
     std::vector<double> absCents, latencies;
+    std::vector<double> vibratoCents; // |error| on steady frames of vibrato notes: how well a track follows
+    double largestStepCents = 0.0;    // the largest move between successive sub-blocks
     long notes = 0, neverReached = 0;
 
     void add(const Stats& o)
@@ -296,6 +298,8 @@ struct Stats
         restWithPitch += o.restWithPitch;
         absCents.insert(absCents.end(), o.absCents.begin(), o.absCents.end());
         latencies.insert(latencies.end(), o.latencies.begin(), o.latencies.end());
+        vibratoCents.insert(vibratoCents.end(), o.vibratoCents.begin(), o.vibratoCents.end());
+        largestStepCents = std::max(largestStepCents, o.largestStepCents);
         notes += o.notes;
         neverReached += o.neverReached;
     }
@@ -313,6 +317,10 @@ double percentile(std::vector<double> v, double p)
 void score(const std::vector<float>& track, double blockSeconds, const Truth& truth, Stats& stats)
 {
     const auto timeOf = [&](size_t b) { return (b + 1) * blockSeconds; };
+    for (size_t b = 1; b < track.size(); ++b)
+        if (track[b] > 0.0f && track[b - 1] > 0.0f)
+            stats.largestStepCents =
+                std::max(stats.largestStepCents, std::abs(1200.0 * std::log2(track[b] / track[b - 1])));
     for (size_t b = 0; b < track.size(); ++b)
     {
         const double t = timeOf(b) - kLookahead; // input time of the audio the bands filter now
@@ -329,7 +337,9 @@ void score(const std::vector<float>& track, double blockSeconds, const Truth& tr
                 ++stats.steadyWithPitch;
                 if (std::abs(cents) > kGrossCents)
                     ++stats.steadyGross;
-                if (!truth.hasVibrato(*note))
+                if (truth.hasVibrato(*note))
+                    stats.vibratoCents.push_back(std::abs(cents));
+                else
                 {
                     ++stats.plainWithPitch;
                     if (std::abs(cents) > kGrossCents)
@@ -387,23 +397,32 @@ void score(const std::vector<float>& track, double blockSeconds, const Truth& tr
     }
 }
 
-// The tracker's readings and the band pitch after the follower, one value per sub-block.
+// The tracker's readings, the causal glide alone (the follower without lookahead) and the band pitch with
+// lookahead on (the glide lined up with the delayed audio), one value per sub-block.
 void runEstimator(Estimator& estimator, const std::vector<float>& x, double fs, std::vector<float>& readings,
-                  std::vector<float>& bandPitch)
+                  std::vector<float>& causalPitch, std::vector<float>& bandPitch)
 {
     estimator.reset(fs);
-    vivera::dsp::PitchFollower follower;
-    vivera::dsp::resetFollower(follower);
+    vivera::dsp::PitchFollower causal, aligned;
+    vivera::dsp::resetFollower(causal);
+    vivera::dsp::resetFollower(aligned);
+    vivera::dsp::PitchAligner aligner;
+    vivera::dsp::prepareAligner(aligner, fs);
     readings.clear();
+    causalPitch.clear();
     bandPitch.clear();
     for (size_t o = 0; o + kSubBlock <= x.size(); o += kSubBlock)
     {
         const float reading = estimator.process(x.data() + o, kSubBlock);
         vivera::dsp::PitchFollowerInput input;
         input.trackerPitchHz = reading;
-        vivera::dsp::updatePitch(follower, input, kSubBlock, fs);
+        vivera::dsp::updatePitch(causal, input, kSubBlock, fs);
+        vivera::dsp::updatePitch(aligned, input, kSubBlock, fs);
+        vivera::dsp::pushAlignerReading(aligner, reading, kSubBlock);
+        vivera::dsp::followAlignedPitch(aligned, aligner, true, kSubBlock, fs);
         readings.push_back(reading);
-        bandPitch.push_back(vivera::dsp::publishedPitchHz(follower, false));
+        causalPitch.push_back(vivera::dsp::publishedPitchHz(causal, false));
+        bandPitch.push_back(vivera::dsp::publishedPitchHz(aligned, false));
     }
 }
 
@@ -438,8 +457,11 @@ void printRow(const std::string& group, const std::string& condition, const Stat
                 pct(s.octave, s.voicedWithPitch), percentile(s.absCents, 0.5));
     if (reading)
         std::printf(" %5.1f %% |", pct(s.restWithPitch, s.restFrames));
-    std::printf(" %4.0f / %4.0f ms | %ld of %ld |\n", 1000.0 * percentile(s.latencies, 0.5),
+    std::printf(" %4.0f / %4.0f ms | %ld of %ld |", 1000.0 * percentile(s.latencies, 0.5),
                 1000.0 * percentile(s.latencies, 0.9), s.neverReached, s.notes);
+    if (!reading)
+        std::printf(" %5.1f | %5.0f |", percentile(s.vibratoCents, 0.5), s.largestStepCents);
+    std::printf("\n");
 }
 
 } // namespace
@@ -469,8 +491,10 @@ int main(int argc, char** argv)
     estimators.emplace_back("aubio-yin", std::make_unique<AubioEstimator>());
 #endif
     const char* conditions[] = {"clean", "SNR 20 dB", "SNR 10 dB", "reverb"};
-    // [estimator][stage: reading, bands][group][condition]
-    std::map<std::string, std::map<std::string, std::map<std::string, Stats>>> results[2];
+    // [stage: reading, causal glide, bands with lookahead][estimator][group][condition]
+    std::map<std::string, std::map<std::string, std::map<std::string, Stats>>> results[3];
+    const char* stageNames[] = {"reading", "causal glide (the follower without lookahead)",
+                                "band pitch with lookahead (the follower lined up with the delayed audio)"};
 
     unsigned seed = 1;
     for (const auto& name : names)
@@ -493,21 +517,22 @@ int main(int argc, char** argv)
                 audio = withNoise(audio, truth, fs, 10.0, seed++);
             for (auto& [estimatorName, estimator] : estimators)
             {
-                std::vector<float> readings, bandPitch;
-                runEstimator(*estimator, audio, fs, readings, bandPitch);
-                score(readings, kSubBlock / fs, truth, results[0][estimatorName][truth.group][condition]);
-                score(bandPitch, kSubBlock / fs, truth, results[1][estimatorName][truth.group][condition]);
+                std::vector<float> tracks[3];
+                runEstimator(*estimator, audio, fs, tracks[0], tracks[1], tracks[2]);
+                for (int stage = 0; stage < 3; ++stage)
+                    score(tracks[stage], kSubBlock / fs, truth,
+                          results[stage][estimatorName][truth.group][condition]);
             }
         }
         std::fprintf(stderr, "%s\n", name.c_str());
     }
 
-    for (int stage = 0; stage < 2; ++stage)
+    for (int stage = 0; stage < 3; ++stage)
     {
         for (auto& [estimatorName, groups] : results[stage])
         {
             std::printf("\n%s, %s (on the bands' timeline, lookahead %.0f ms)\n\n", estimatorName.c_str(),
-                        stage == 0 ? "reading" : "band pitch after the follower", 1000.0 * kLookahead);
+                        stageNames[stage], 1000.0 * kLookahead);
             if (stage == 0)
                 std::printf(
                     "| group | condition | voiced recall | gross err | gross err, steady | steady, no "
@@ -517,8 +542,10 @@ int main(int argc, char** argv)
             else
                 std::printf(
                     "| group | condition | gross err | gross err, steady | steady, no vibrato | octave err | "
-                    "median cents | note change median / p90 | never reached |\n"
-                    "|---|---|---|---|---|---|---|---|---|\n");
+                    "median cents | note change median / p90 | never reached | vibrato median cents | "
+                    "largest "
+                    "step (cents) |\n"
+                    "|---|---|---|---|---|---|---|---|---|---|---|\n");
             std::map<std::string, Stats> all;
             for (auto& [group, byCondition] : groups)
                 for (const char* condition : conditions)
