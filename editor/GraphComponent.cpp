@@ -14,6 +14,8 @@ GraphComponent::GraphComponent(VezovevaDirADAudioProcessor& processorToShow)
     setOpaque(true);
     spectrumIn.fill(graph_analyser::kSilenceDb);
     spectrumOut.fill(graph_analyser::kSilenceDb);
+    ladderMarks.reserve(32);
+    ladderLabels.reserve(32);
 }
 
 void GraphComponent::setSelectedBand(int slot)

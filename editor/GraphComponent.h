@@ -10,6 +10,7 @@
 #include "dsp/Constants.h"
 #include "editor/GraphCurves.h"
 #include "editor/GraphGeometry.h"
+#include "editor/GraphLabelLayout.h"
 #include "editor/GraphPainter.h"
 #include "engine/telemetry/Telemetry.h"
 
@@ -19,6 +20,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class VezovevaDirADAudioProcessor;
 
@@ -128,6 +130,8 @@ private:
     juce::Path tracePath, fillPath, strokeOutline;    // reused by paint
     std::array<graph_paint::ZoneShade, 2> zoneShades; // below the detector's high-pass, above its low-pass
     graph_paint::StaticLayer staticLayer;             // background, grids and scale labels
+    std::vector<LadderMark> ladderMarks;              // reused by paint, 32 reserved
+    std::vector<LadderLabel> ladderLabels;            // reused by paint, 32 reserved
     graph_paint::DashedColumn ladderDashes;           // the unmarked harmonics' dashed line
     // Windows the frame in fftBuffer, transforms it and smooths its levels into `spectrum`.
     void analyseFrame(std::array<float, kSpectrumBins>& spectrum) noexcept;

@@ -5,6 +5,7 @@
 
 #include "editor/GraphAnalyser.h"
 #include "editor/GraphComponent.h"
+#include "editor/GraphLabelLayout.h"
 #include "editor/controls/BandText.h"
 #include "editor/controls/Localisation.h"
 #include "editor/controls/Palette.h"
@@ -106,17 +107,11 @@ const std::pair<double, const char*> kFrequencyMarks[] = {
     {20.0, "20"}, {50.0, "50"}, {100.0, "100"}, {200.0, "200"}, {500.0, "500"},
     {1e3, "1k"},  {2e3, "2k"},  {5e3, "5k"},    {10e3, "10k"},  {20e3, "20k"},
 };
+// The gain numbers end 7 px left of the plot, clear of the HP grip (5 px wide each side) at 20 Hz.
+constexpr float kGainLabelInset = 7.0f;
 const juce::Colour kMidCurveColour{0xFF8FB3C9};
 const juce::Colour kSideCurveColour{0xFFC99A8F};
 
-float textWidth(const juce::Font& font, const juce::String& text)
-{
-#if JUCE_MAJOR_VERSION >= 8
-    return juce::GlyphArrangement::getStringWidth(font, text);
-#else
-    return font.getStringWidthFloat(text);
-#endif
-}
 } // namespace
 
 struct GraphPainter
@@ -127,6 +122,7 @@ struct GraphPainter
     VezovevaDirADAudioProcessor& processor;
     double sampleRate;
     float px, py, pw, ph, pb;
+    float ladderBottom = 0.0f; // lowest edge of the ladder's numbers, once drawn
 
     GraphPainter(GraphComponent& graphToPaint, juce::Graphics& graphics)
         : graph(graphToPaint), g(graphics), geo(graphToPaint.geo), processor(graphToPaint.processor),
@@ -187,13 +183,8 @@ struct GraphPainter
             sidechainFilter();
             responseCurves();
         }
-        detectorHandle(GraphComponent::kDetectorHpHandle);
-        detectorHandle(GraphComponent::kDetectorLpHandle);
-        g.setColour(Palette::orange.withAlpha(0.6f));
-        g.setFont(plainFont(9.0f));
-        g.drawText(tr("zona ignorada por el detector", "ignored by the detector"),
-                   juce::Rectangle<float>(px + 4.0f, pb - 16.0f, 150.0f, 12.0f),
-                   juce::Justification::centredLeft, true);
+        detectorHandles();
+        ignoredZoneText();
         badges();
         legend();
         for (int k = 0; k < kNumBands; ++k)
@@ -239,7 +230,7 @@ struct GraphPainter
         const int step = graph_paint::gainGridStep(geo.eqTopDb);
         for (int v = -36; v <= geo.eqTopDb + 0.01; v += step)
             target.drawText(juce::String(v),
-                            juce::Rectangle<float>(0.0f, geo.gainToY(v) - 7.0f, px - 4.0f, 14.0f),
+                            juce::Rectangle<float>(0.0f, geo.gainToY(v) - 7.0f, px - kGainLabelInset, 14.0f),
                             juce::Justification::centredRight, true);
     }
 
@@ -260,11 +251,15 @@ struct GraphPainter
             target.drawText(juce::String(v),
                             juce::Rectangle<float>(px + pw + 4.0f, geo.levelToY(v) - 7.0f, 32.0f, 14.0f),
                             juce::Justification::centredLeft, true);
+        // The units sit at the outer edges, beside (not over) the top scale numbers that end at the plot.
         target.setColour(Palette::textDim);
-        target.drawText("dB", juce::Rectangle<float>(0.0f, 0.0f, px - 4.0f, 10.0f),
-                        juce::Justification::centredRight, true);
-        target.drawText("dBFS", juce::Rectangle<float>(px + pw + 4.0f, 0.0f, 34.0f, 10.0f),
+        target.setFont(plainFont(9.0f));
+        target.drawText("dB", juce::Rectangle<float>(2.0f, 0.0f, px - 4.0f, 10.0f),
                         juce::Justification::centredLeft, true);
+        target.drawText(
+            "dBFS",
+            juce::Rectangle<float>(px + pw + 4.0f, 0.0f, (float)graph.getWidth() - px - pw - 5.0f, 10.0f),
+            juce::Justification::centredRight, true);
     }
 
     // One point every 2 pixels; filled down to the bottom, then the trace itself.
@@ -327,14 +322,15 @@ struct GraphPainter
             if (const float x = geo.frequencyToX(h * pitch); x >= px && !marked[(size_t)h])
                 g.drawImageAt(dashes, (int)std::floor(x), (int)py);
 
-        g.setFont(boldFont(9.0f));
-        float lastLabelX = -1000.0f;
+        auto& ladderMarks = graph.ladderMarks;
+        ladderMarks.clear();
         for (int h = 1; h <= last; ++h)
         {
             const float x = geo.frequencyToX(h * pitch);
             if (x < px)
                 continue;
             const bool isMarked = marked[(size_t)h];
+            ladderMarks.push_back({h, x, isMarked});
             g.setColour(Palette::gold.withAlpha(graph_paint::ladderLineAlpha(h, isMarked, lost)));
             // A vertical line is its rectangle: filled as one, it needs no outline for the renderer to trace.
             if (h == 1 || isMarked)
@@ -342,14 +338,46 @@ struct GraphPainter
                 const float width = h == 1 ? 1.4f : 1.0f;
                 g.fillRect(juce::Rectangle<float>(x - 0.5f * width, py, width, ph));
             }
-            if (x - lastLabelX > 18.0f)
-            {
-                g.setColour(Palette::gold.withAlpha(graph_paint::ladderLabelAlpha(h, isMarked, lost)));
-                g.drawText(juce::String(h), juce::Rectangle<float>(x - 10.0f, py + 2.0f, 20.0f, 11.0f),
-                           juce::Justification::centred, true);
-                lastLabelX = x;
-            }
         }
+
+        const auto font = boldFont(9.0f);
+        g.setFont(font);
+        placeLadderLabels(ladderMarks, py + 2.0f, font, graph.ladderLabels);
+        for (const auto& label : graph.ladderLabels)
+        {
+            const bool isMarked = marked[(size_t)label.harmonic];
+            g.setColour(
+                Palette::gold.withAlpha(graph_paint::ladderLabelAlpha(label.harmonic, isMarked, lost)));
+            g.drawText(juce::String(label.harmonic), label.box, juce::Justification::centred, false);
+            ladderBottom = std::max(ladderBottom, label.box.getBottom());
+        }
+    }
+
+    // Below the ladder's numbers, so the handles' labels never cover them.
+    void detectorHandles()
+    {
+        const auto& global = processor.globalParameters();
+        const auto font = boldFont(10.0f);
+        const auto boxes = placeDetectorLabels(
+            geo.frequencyToX(global.trkHp.get()), "DET HP " + formatFrequency(global.trkHp.get()),
+            geo.frequencyToX(global.trkLp.get()), "DET LP " + formatFrequency(global.trkLp.get()),
+            std::max(py + 15.0f, ladderBottom + 2.0f), font);
+        detectorHandle(GraphComponent::kDetectorHpHandle, boxes.highPass);
+        detectorHandle(GraphComponent::kDetectorLpHandle, boxes.lowPass);
+    }
+
+    // Written inside the low ignored zone, and only when the zone is wide enough to hold it.
+    void ignoredZoneText()
+    {
+        const auto text = tr("zona ignorada por el detector", "ignored by the detector");
+        const auto font = plainFont(9.0f);
+        const float zoneRight = geo.frequencyToX(processor.globalParameters().trkHp.get());
+        if (zoneRight - px < std::ceil(labelTextWidth(font, text)) + 8.0f)
+            return;
+        g.setColour(Palette::orange.withAlpha(0.6f));
+        g.setFont(font);
+        g.drawText(text, juce::Rectangle<float>(px + 4.0f, pb - 16.0f, 150.0f, 12.0f),
+                   juce::Justification::centredLeft, true);
     }
 
     void ignoredZones()
@@ -472,7 +500,7 @@ struct GraphPainter
         strokeTight(path, juce::PathStrokeType(2.0f, juce::PathStrokeType::curved));
     }
 
-    void detectorHandle(int code)
+    void detectorHandle(int code, juce::Rectangle<float> labelBox)
     {
         const auto& global = processor.globalParameters();
         const bool highPass = code == GraphComponent::kDetectorHpHandle;
@@ -491,18 +519,14 @@ struct GraphPainter
         g.setColour(Palette::orange);
         g.setFont(boldFont(10.0f));
         const auto text = juce::String(highPass ? "DET HP " : "DET LP ") + formatFrequency(hz);
-        if (highPass)
-            g.drawText(text, juce::Rectangle<float>(x + 8.0f, py + 4.0f, 110.0f, 14.0f),
-                       juce::Justification::centredLeft, true);
-        else
-            g.drawText(text, juce::Rectangle<float>(x - 118.0f, py + 4.0f, 110.0f, 14.0f),
-                       juce::Justification::centredRight, true);
+        g.drawText(text, labelBox,
+                   highPass ? juce::Justification::centredLeft : juce::Justification::centredRight, false);
     }
 
     void badge(const juce::String& text, juce::Colour colour, float& right)
     {
         const auto font = boldFont(11.0f);
-        const float w = std::ceil(textWidth(font, text)) + 16.0f;
+        const float w = std::ceil(labelTextWidth(font, text)) + 16.0f;
         const juce::Rectangle<float> box(right - w, py + 28.0f, w, 18.0f);
         g.setColour(colour);
         {

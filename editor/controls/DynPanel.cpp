@@ -1,5 +1,6 @@
 #include "editor/controls/DynPanel.h"
 
+#include "editor/controls/EqLookAndFeel.h"
 #include "editor/controls/Localisation.h"
 #include "editor/controls/Palette.h"
 #include "engine/PluginProcessor.h"
@@ -316,7 +317,35 @@ void DynPanel::resized()
         knob->caption.setBounds(knobColumn.removeFromTop(std::min(height, 14)));
         knob->setBounds(knobColumn);
     }
-    freeButton.setBounds(scFreqKnob.caption.getRight() - 32, scFreqKnob.caption.getBottom(), 32, 14);
+    placeFreeButton();
+}
+
+// FREE sits directly under the SC FREQ caption, just right of the knob's round face: in the gap between it
+// and the SC Q knob, not on the value arc and not drifting off to the column's edge on wide windows.
+void DynPanel::placeFreeButton()
+{
+    constexpr int kWidth = 32, kHeight = 14, kGap = 2;
+    const int top = scFreqKnob.caption.getBottom();
+    const auto faceOf = [](juce::Slider& knob)
+    {
+        const auto area = knob.getLookAndFeel().getSliderLayout(knob).sliderBounds;
+        return rotaryKnobFace(area).translated(static_cast<float>(knob.getX()),
+                                               static_cast<float>(knob.getY()));
+    };
+    // Half the width of a face at the row of the button's lower edge, where the face is widest under it.
+    const auto halfWidthAtButton = [&](juce::Rectangle<float> face)
+    {
+        const float r = face.getWidth() / 2.0f;
+        const float depth = std::clamp(static_cast<float>(top + kHeight) - face.getY(), 0.0f, r);
+        return std::sqrt(std::max(r * r - (r - depth) * (r - depth), 0.0f));
+    };
+    const auto sc = faceOf(scFreqKnob);
+    const auto q = faceOf(scQKnob);
+    const float left = sc.getCentreX() + halfWidthAtButton(sc) + kGap;
+    const float right = q.getCentreX() - halfWidthAtButton(q) - kGap;
+    // Centred in the gap when the two faces leave less room than the button needs.
+    const float x = right - left >= kWidth ? left : (left + right - kWidth) / 2.0f;
+    freeButton.setBounds(juce::roundToInt(x), top, kWidth, kHeight);
 }
 
 void DynPanel::paint(juce::Graphics& g)

@@ -67,6 +67,7 @@ private:
     std::array<SnapSlider*, 8> knobs();
     std::array<SegmentedChoice*, 4> choices();
     bool isActive() const;
+    void placeFreeButton();
     void paintRow(juce::Graphics& g, const Row& row, int y, juce::Colour colour) const;
 
     juce::Rectangle<int> displayArea;

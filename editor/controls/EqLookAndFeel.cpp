@@ -79,13 +79,20 @@ void EqLookAndFeel::drawLabel(juce::Graphics& g, juce::Label& label)
     g.drawFittedText(label.getText(), area, label.getJustificationType(), 1, 1.0f);
 }
 
+juce::Rectangle<float> rotaryKnobFace(juce::Rectangle<int> knobArea)
+{
+    const auto bounds = knobArea.reduced(3).toFloat();
+    const float diameter = std::min(bounds.getWidth(), bounds.getHeight());
+    return juce::Rectangle<float>(diameter, diameter).withCentre(bounds.getCentre());
+}
+
 void EqLookAndFeel::drawRotarySlider(juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
                                      float rotaryStartAngle, float rotaryEndAngle, juce::Slider& slider)
 {
-    const auto bounds = juce::Rectangle<int>(x, y, width, height).reduced(3).toFloat();
-    const float cx = bounds.getCentreX();
-    const float cy = bounds.getCentreY();
-    const float radius = std::min(bounds.getWidth(), bounds.getHeight()) / 2.0f;
+    const auto face = rotaryKnobFace({x, y, width, height});
+    const float cx = face.getCentreX();
+    const float cy = face.getCentreY();
+    const float radius = face.getWidth() / 2.0f;
     const float toAngle = rotaryStartAngle + sliderPos * (rotaryEndAngle - rotaryStartAngle);
 
     const bool enabled = isEnabledWithParents(slider);

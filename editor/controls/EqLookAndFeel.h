@@ -19,3 +19,7 @@ public:
                           float rotaryStartAngle, float rotaryEndAngle, juce::Slider& slider) override;
     juce::Label* createSliderTextBox(juce::Slider& slider) override;
 };
+
+// The round face a rotary knob is drawn in, within the area its look and feel gives the knob (without the
+// value box), so neighbours can be placed beside it rather than on its arc.
+juce::Rectangle<float> rotaryKnobFace(juce::Rectangle<int> knobArea);

@@ -55,12 +55,13 @@ void MeterComponent::paint(juce::Graphics& g)
     const auto& a = cached.meter;
     const float bw = cached.barWidth;
 
+    // The captions end where the clip lamp begins, so the lamp never covers the "OUT" glyphs.
+    const float captionHeight = std::max(clipLampArea().getY() - 6.0f, 0.0f);
     g.setFont(plainFont(9.0f));
     g.setColour(Palette::textDim);
-    g.drawText("IN", juce::Rectangle<float>(a.getX() + bw + 1.5f - 15.0f, 6.0f, 30.0f, cached.labelHeight),
+    g.drawText("IN", juce::Rectangle<float>(a.getX() + bw + 1.5f - 15.0f, 6.0f, 30.0f, captionHeight),
                juce::Justification::centred, false);
-    g.drawText("OUT",
-               juce::Rectangle<float>(a.getX() + 3.0f * bw + 7.5f - 15.0f, 6.0f, 30.0f, cached.labelHeight),
+    g.drawText("OUT", juce::Rectangle<float>(a.getX() + 3.0f * bw + 7.5f - 15.0f, 6.0f, 30.0f, captionHeight),
                juce::Justification::centred, false);
 
     for (const int db : {0, -6, -12, -24, -36, -48, -60})

@@ -2,15 +2,19 @@
 // audio designs them, its gain scale follows the boosts, its analyser reads a sine at the right place and
 // level, and its per-tick update allocates nothing.
 #include "editor/GraphAnalyser.h"
+#include "editor/GraphLabelLayout.h"
 #include "editor/GraphPainter.h"
+#include "editor/controls/Palette.h"
 #include "support/AllocationCounter.h"
 #include "support/Signals.h"
 #include "tests/editor/EditorTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 namespace
 {
@@ -564,4 +568,103 @@ TEST(GraphPainting, NodeMultiplierText)
     };
     for (const auto& [multiplier, text] : cases)
         EXPECT_EQ(graph_paint::nodeMultiplierText(multiplier), juce::String(text)) << multiplier;
+}
+
+// Pixels near gold at nearly full strength (the numbers of the fundamental and of harmonics with a band),
+// as opposed to the faint ladder lines beneath them.
+int brightGoldPixels(const juce::Image& picture, juce::Rectangle<int> area)
+{
+    int count = 0;
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+        {
+            const auto p = picture.getPixelAt(x, y);
+            count += p.getRed() > 170 && p.getGreen() > 130 && p.getBlue() < 110 ? 1 : 0;
+        }
+    return count;
+}
+
+// A harmonic that carries a band always shows its number, even where the ladder is too dense to number
+// every harmonic: neighbours with bands, one between two with bands, high ones ten pixels apart.
+TEST_F(GraphTest, EveryHarmonicWithABandShowsItsNumber)
+{
+    const std::vector<std::vector<int>> cases{{13}, {12, 14}, {15, 16}, {9, 10, 11}, {21, 22, 23}};
+    const float pitch = 220.0f;
+    for (const auto& harmonics : cases)
+    {
+        for (int k = 0; k < kNumBands; ++k)
+            f.set(band(k + 1, "add"), 0.0f);
+        TelemetrySnapshot published;
+        f.processor.readTelemetry(published);
+        published.pitchHz = pitch;
+        published.pitchLost = false;
+        published.bandFrequency.fill(0.0f);
+        for (size_t i = 0; i < harmonics.size(); ++i)
+        {
+            f.set(band((int)i + 1, "add"), 1.0f);
+            f.set(band((int)i + 1, "mult"), (float)harmonics[i]);
+            published.bandFrequency[i] = pitch * (float)harmonics[i];
+        }
+        graph().updateFromProcessor(published);
+        const auto picture = paintGraph(graph());
+        const auto& geo = graph().geometry();
+        for (const int h : harmonics)
+        {
+            const int x = (int)geo.frequencyToX(pitch * h);
+            // The number's own cell and the one below, never reaching a neighbour's line more than 5 px off.
+            const juce::Rectangle<int> cell(x - 4, (int)geo.top() + 2, 9, 22);
+            EXPECT_GT(brightGoldPixels(picture, cell), 3)
+                << "harmonic " << h << " of case starting " << harmonics[0];
+        }
+    }
+}
+
+// No two of the graph's top texts meet: over pitches, detector settings and bands, the ladder's numbers
+// never meet one another, and the detector labels meet neither the numbers nor each other.
+TEST(GraphLabelLayout, TopTextsNeverMeet)
+{
+    const auto ladderFont = boldFont(9.0f);
+    const auto detectorFont = boldFont(10.0f);
+    GraphGeometry geo;
+    geo.plotArea = {36.0f, 10.0f, 1140.0f, 506.0f};
+    struct Case
+    {
+        float pitch, hp, lp;
+        std::vector<int> marked;
+    };
+    const Case cases[] = {{220.0f, 20.0f, 5000.0f, {2, 3}},       {82.0f, 20.0f, 20000.0f, {}},
+                          {110.0f, 100.0f, 130.0f, {1, 2, 3, 4}}, {440.0f, 400.0f, 1200.0f, {15, 16, 17}},
+                          {261.6f, 250.0f, 260.0f, {30, 31, 32}}, {55.0f, 60.0f, 8000.0f, {1, 5, 6, 7, 8}}};
+    for (const auto& c : cases)
+    {
+        std::vector<LadderMark> marks;
+        for (int h = 1; h <= 32 && geo.frequencyToX(h * c.pitch) <= geo.left() + geo.width(); ++h)
+            marks.push_back({h, geo.frequencyToX(h * c.pitch),
+                             std::find(c.marked.begin(), c.marked.end(), h) != c.marked.end()});
+        std::vector<LadderLabel> labels;
+        placeLadderLabels(marks, geo.top() + 2.0f, ladderFont, labels);
+        float bottom = geo.top() + 2.0f;
+        for (size_t i = 0; i < labels.size(); ++i)
+        {
+            bottom = std::max(bottom, labels[i].box.getBottom());
+            for (size_t j = i + 1; j < labels.size(); ++j)
+                EXPECT_FALSE(labels[i].box.intersects(labels[j].box))
+                    << c.pitch << " Hz: " << labels[i].harmonic << " and " << labels[j].harmonic;
+        }
+        for (const auto& m : marks)
+            if (m.marked || m.harmonic == 1)
+                EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
+                                        [&](const LadderLabel& l) { return l.harmonic == m.harmonic; }))
+                    << c.pitch << " Hz: harmonic " << m.harmonic;
+
+        const auto det =
+            placeDetectorLabels(geo.frequencyToX(c.hp), "DET HP 20 Hz", geo.frequencyToX(c.lp),
+                                "DET LP 5.00 kHz", std::max(geo.top() + 15.0f, bottom + 2.0f), detectorFont);
+        EXPECT_FALSE(det.highPass.intersects(det.lowPass)) << c.pitch;
+        for (const auto& l : labels)
+        {
+            EXPECT_FALSE(det.highPass.intersects(l.box)) << c.pitch << " Hz: HP and " << l.harmonic;
+            EXPECT_FALSE(det.lowPass.intersects(l.box)) << c.pitch << " Hz: LP and " << l.harmonic;
+        }
+    }
 }
