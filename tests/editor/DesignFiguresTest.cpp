@@ -249,7 +249,7 @@ TEST(DesignFigures, StripAccentBarSelectedOutlineAndActivityBar)
 
     for (int x : {8, 30, 69})
         EXPECT_EQ(at(0, x, 8), blue) << "activity bar at x " << x;
-    EXPECT_EQ(at(0, 73, 8), panel) << "past half the bar's length";
+    EXPECT_EQ(at(0, 71, 8), panel) << "past half the bar's length: 6 + 65 = 71";
     EXPECT_EQ(at(1, 30, 8), panel) << "a static band shows no activity";
 }
 
