@@ -124,7 +124,7 @@ void VezovevaDirADAudioProcessor::getStateInformation(juce::MemoryBlock& destDat
 
 void VezovevaDirADAudioProcessor::setStateInformation(const void* data, int sizeInBytes)
 {
-    state.readStateBlob(data, sizeInBytes);
+    restoreState(data, sizeInBytes);
 }
 
 void VezovevaDirADAudioProcessor::releaseResources() {}

@@ -80,6 +80,8 @@ public:
     float estimateAutoGain(float pitchHz) const noexcept;
 
     // Saved state, presets and A/B (message thread only).
+    // The host's restore, telling whether the data was a state of ours (false: nothing changed).
+    bool restoreState(const void* data, int sizeInBytes) { return state.readStateBlob(data, sizeInBytes); }
     juce::ValueTree completeState(juce::ValueTree tree) const { return state.completeState(std::move(tree)); }
     static juce::File presetFolder() { return PluginState::presetFolder(); }
     bool savePresetFile(const juce::File& file) { return state.savePresetFile(file); }

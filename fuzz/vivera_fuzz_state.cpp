@@ -11,5 +11,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     return fuzzOneInput(data, size,
                         [](VezovevaDirADAudioProcessor& p, const uint8_t* d, size_t n)
-                        { p.setStateInformation(d, static_cast<int>(n)); });
+                        { return p.restoreState(d, static_cast<int>(n)); });
 }

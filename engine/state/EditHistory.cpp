@@ -14,7 +14,7 @@ public:
     };
 
     ParameterEdits(EditHistory& owner, std::vector<Edit> editsToKeep)
-        : history(owner), edits(std::move(editsToKeep))
+        : history(owner), edits(std::move(editsToKeep)), sizeInUnits(10 * static_cast<int>(edits.size()))
     {
     }
 
@@ -33,14 +33,17 @@ public:
         return true;
     }
 
-    int getSizeInUnits() override { return 10 * static_cast<int>(edits.size()); }
+    // Fixed at construction: the undo manager asks for it after a merge has moved the edits out.
+    int getSizeInUnits() override { return sizeInUnits; }
 
     juce::UndoableAction* createCoalescedAction(juce::UndoableAction* next) override
     {
         auto* later = dynamic_cast<ParameterEdits*>(next);
         if (later == nullptr || &later->history != &history)
             return nullptr;
-        auto merged = edits;
+        // The undo manager drops this action once it is merged, so its edits move into the merged one: a
+        // load of every parameter stays linear instead of copying the growing list on every change.
+        auto merged = std::move(edits);
         for (const auto& edit : later->edits)
         {
             const auto same = std::find_if(merged.begin(), merged.end(),
@@ -56,6 +59,7 @@ public:
 private:
     EditHistory& history;
     std::vector<Edit> edits;
+    const int sizeInUnits;
 };
 
 EditHistory::EditHistory(juce::AudioProcessor& owner, juce::UndoManager& undo)

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
-#include <set>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
@@ -93,8 +93,43 @@ PluginState::PluginState(juce::AudioProcessor& owner, juce::AudioProcessorValueT
                          juce::UndoManager& undo)
     : processor(owner), parameters(state), undoManager(undo), history(owner, undo)
 {
+    for (auto* processorParameter : processor.getParameters())
+        if (auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter))
+            parametersById.emplace(parameter->getParameterID(), parameter);
     otherSlotState = parameters.copyState();
 }
+
+namespace
+{
+// Each parameter id's first child, as getChildWithProperty would find it, in one pass: a whole-state load
+// looks up every one of the 387 ids.
+// A damaged file can repeat an attribute. The tree keeps every copy and reads the first, but writing it back
+// keeps the last, so a state would not save what it loaded: keep only the first of each.
+void dropRepeatedProperties(juce::ValueTree& tree)
+{
+    std::vector<std::pair<juce::Identifier, juce::var>> first;
+    for (int i = 0; i < tree.getNumProperties(); ++i)
+    {
+        const auto name = tree.getPropertyName(i);
+        if (std::none_of(first.begin(), first.end(), [&](const auto& kept) { return kept.first == name; }))
+            first.emplace_back(name, tree.getProperty(name));
+    }
+    if (static_cast<int>(first.size()) == tree.getNumProperties())
+        return;
+    tree.removeAllProperties(nullptr);
+    for (const auto& [name, value] : first)
+        tree.setProperty(name, value, nullptr);
+}
+
+std::unordered_map<juce::String, juce::ValueTree, StringHash> childrenById(const juce::ValueTree& tree)
+{
+    std::unordered_map<juce::String, juce::ValueTree, StringHash> children;
+    for (const auto& child : tree)
+        if (child.hasProperty(kId))
+            children.emplace(child.getProperty(kId).toString(), child);
+    return children;
+}
+} // namespace
 
 juce::ValueTree PluginState::copyCurrentState()
 {
@@ -138,46 +173,46 @@ void PluginState::writeStateBlob(juce::MemoryBlock& destData)
         juce::AudioProcessor::copyXmlToBinary(*xml, destData);
 }
 
-void PluginState::readStateBlob(const void* data, int sizeInBytes)
+bool PluginState::readStateBlob(const void* data, int sizeInBytes)
 {
     if (data == nullptr || sizeInBytes <= 8)
-        return;
+        return false;
     const auto* bytes = static_cast<const char*>(data);
     if (juce::ByteOrder::littleEndianInt(bytes) != kStateMagic)
-        return;
+        return false;
     const auto length = static_cast<juce::int32>(juce::ByteOrder::littleEndianInt(bytes + 4));
     if (length <= 0)
-        return;
+        return false;
     // A length beyond the data reads only what is there.
     const auto xml = parseStoredXml(
         bytes + 8, std::min(static_cast<size_t>(length), static_cast<size_t>(sizeInBytes - 8)));
     if (xml == nullptr || !xml->hasTagName(parameters.state.getType()))
-        return;
+        return false;
     const auto restored = completeState(juce::ValueTree::fromXml(*xml));
     replaceWholeState(restored);
+    return true;
 }
 
 juce::ValueTree PluginState::completeState(juce::ValueTree tree) const
 {
     // Version 1 is the only format so far: nothing to convert.
-    std::map<juce::String, juce::RangedAudioParameter*> byId;
-    for (auto* processorParameter : processor.getParameters())
-        if (auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter))
-            byId[parameter->getParameterID()] = parameter;
+    const auto& byId = parametersById;
 
     // Damaged values are repaired before they can reach the audio thread: a duplicate id keeps only its last
     // entry (the one the parameter state applies), values are snapped into range, non-numbers take defaults.
-    std::set<juce::String> seen;
+    dropRepeatedProperties(tree);
+    std::unordered_set<const juce::RangedAudioParameter*> seen;
     for (int i = tree.getNumChildren(); --i >= 0;)
     {
         auto child = tree.getChild(i);
         if (!child.hasType(kParam))
             continue;
+        dropRepeatedProperties(child);
         const auto id = child.getProperty(kId).toString();
         const auto found = byId.find(id);
         if (found == byId.end())
             continue;
-        if (!seen.insert(id).second)
+        if (!seen.insert(found->second).second)
         {
             tree.removeChild(i, nullptr);
             continue;
@@ -194,7 +229,7 @@ juce::ValueTree PluginState::completeState(juce::ValueTree tree) const
     for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
-        if (parameter == nullptr || seen.count(parameter->getParameterID()) > 0)
+        if (parameter == nullptr || seen.count(parameter) > 0)
             continue;
         juce::ValueTree child(kParam);
         child.setProperty(kId, parameter->getParameterID(), nullptr);
@@ -258,15 +293,16 @@ bool PluginState::loadPresetXml(const juce::XmlElement& xml, const juce::String&
         return false;
 
     const auto tree = completeState(juce::ValueTree::fromXml(xml));
+    const auto children = childrenById(tree);
     undoManager.beginNewTransaction();
     for (auto* processorParameter : processor.getParameters())
     {
         auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
         if (parameter == nullptr || isKeptAcrossPresetLoads(parameter->getParameterID()))
             continue;
-        const auto child = tree.getChildWithProperty(kId, parameter->getParameterID());
-        if (child.isValid())
-            setParameterFromPlainValue(*parameter, static_cast<float>(child.getProperty(kValue)));
+        const auto child = children.find(parameter->getParameterID());
+        if (child != children.end())
+            setParameterFromPlainValue(*parameter, static_cast<float>(child->second.getProperty(kValue)));
     }
     setPresetName(presetName);
     return true;
@@ -322,14 +358,15 @@ void PluginState::replaceWholeState(const juce::ValueTree& tree)
             // The parameter state skips a parameter whose snapped value is unchanged, but an on/off switch
             // keeps the raw number a host wrote (0.38 reads as off): set every parameter to exactly the
             // value restored, so a host reads back what the state holds.
+            const auto children = childrenById(tree);
             for (auto* processorParameter : processor.getParameters())
             {
                 auto* parameter = dynamic_cast<juce::RangedAudioParameter*>(processorParameter);
                 if (parameter == nullptr)
                     continue;
-                const auto child = tree.getChildWithProperty(kId, parameter->getParameterID());
+                const auto child = children.find(parameter->getParameterID());
                 float plain = 0.0f;
-                if (!child.isValid() || !readFiniteNumber(child.getProperty(kValue), plain))
+                if (child == children.end() || !readFiniteNumber(child->second.getProperty(kValue), plain))
                     continue;
                 const float exact = parameter->convertTo0to1(plain);
                 if (parameter->getValue() != exact)

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "engine/state/EditHistory.h"
+#include "engine/state/StringHash.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -23,7 +25,8 @@ public:
                 juce::UndoManager& undoManager);
 
     void writeStateBlob(juce::MemoryBlock& destination);
-    void readStateBlob(const void* data, int sizeInBytes);
+    // False, with nothing changed, for data that is not a state of ours.
+    bool readStateBlob(const void* data, int sizeInBytes);
 
     // Repairs a stored tree: known parameters snapped into range or defaulted, missing ones added.
     juce::ValueTree completeState(juce::ValueTree tree) const;
@@ -59,10 +62,13 @@ private:
     void setParameterFromPlainValue(juce::RangedAudioParameter& parameter, float plainValue);
     static bool isKeptAcrossPresetLoads(const juce::String& parameterId);
 
+    using ParametersById = std::unordered_map<juce::String, juce::RangedAudioParameter*, StringHash>;
+
     juce::AudioProcessor& processor;
     juce::AudioProcessorValueTreeState& parameters;
     juce::UndoManager& undoManager;
     EditHistory history;
+    ParametersById parametersById; // every parameter, for the readers' lookups
 
     // A/B settings: the parameter state of the slot not currently shown.
     juce::ValueTree otherSlotState;

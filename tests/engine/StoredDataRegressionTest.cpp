@@ -33,6 +33,37 @@ TEST(StoredDataRegression, ProcessingInstructionInsideTheStateIsRefusedWithoutHa
     EXPECT_FALSE(processor.loadPresetData(minimal.data(), minimal.size(), "pi"));
 }
 
+TEST(StoredDataRegression, RepeatedAttributesSaveWhatTheyLoaded)
+{
+    // One damaged element reads <PARAM id="gate" value="-64.2" id="soft_clip" value="0.0"/>: the first
+    // copy of each attribute counts when loading, and must be what a save writes back.
+    juce::MemoryBlock blob;
+    ASSERT_TRUE(regressions.getChildFile("state-repeated-attributes.bin").loadFileAsData(blob));
+    VezovevaDirADAudioProcessor loaded;
+    ASSERT_TRUE(loaded.restoreState(blob.getData(), static_cast<int>(blob.getSize())));
+    EXPECT_NEAR(loaded.parameters.getParameter("gate")->convertFrom0to1(
+                    loaded.parameters.getParameter("gate")->getValue()),
+                -64.2f, 1.0e-3f);
+
+    juce::MemoryBlock saved;
+    loaded.getStateInformation(saved);
+    VezovevaDirADAudioProcessor restored;
+    ASSERT_TRUE(restored.restoreState(saved.getData(), static_cast<int>(saved.getSize())));
+    EXPECT_EQ(normalisedValues(restored), normalisedValues(loaded));
+
+    // The same for the state's own attributes: a state blob (magic, length, text) naming two presets.
+    const std::string text = "<STATE presetName=\"first\" presetName=\"second\"/>";
+    juce::MemoryOutputStream repeated;
+    repeated.writeInt(0x21324356);
+    repeated.writeInt(static_cast<int>(text.size() + 1));
+    repeated.write(text.c_str(), text.size() + 1);
+    ASSERT_TRUE(loaded.restoreState(repeated.getData(), static_cast<int>(repeated.getDataSize())));
+    ASSERT_EQ(loaded.getPresetName(), "first");
+    loaded.getStateInformation(saved);
+    ASSERT_TRUE(restored.restoreState(saved.getData(), static_cast<int>(saved.getSize())));
+    EXPECT_EQ(restored.getPresetName(), "first");
+}
+
 TEST(StoredDataRegression, MalformedUtf8PresetIsRefused)
 {
     VezovevaDirADAudioProcessor processor;
