@@ -34,6 +34,17 @@ float plainDefault(const juce::RangedAudioParameter& parameter)
         range.convertFrom0to1(juce::jlimit(0.0f, 1.0f, parameter.getDefaultValue())));
 }
 
+// The framework's number reader accumulates an exponent in an int, which overflows past nine digits. No
+// finite float needs more than three; anything beyond five is damage.
+bool hasHugeExponent(const juce::String& text)
+{
+    const int e = text.indexOfAnyOf("eE");
+    if (e < 0)
+        return false;
+    auto digits = text.substring(e + 1).trimCharactersAtStart("+-").trimCharactersAtStart("0");
+    return digits.initialSectionContainingOnly("0123456789").length() > 5;
+}
+
 // A stored value that is not a finite number would reach the audio thread as NaN: treat it as absent.
 bool readFiniteNumber(const juce::var& stored, float& result)
 {
@@ -44,7 +55,7 @@ bool readFiniteNumber(const juce::var& stored, float& result)
         return std::isfinite(value) && std::isfinite(result);
     }
     const auto text = stored.toString().trim();
-    if (text.isEmpty())
+    if (text.isEmpty() || hasHugeExponent(text))
         return false;
     // The framework's reader ignores the C locale, so a host running with a decimal comma still reads "0.5".
     const auto start = text.getCharPointer();
@@ -206,7 +217,14 @@ juce::ValueTree PluginState::completeState(juce::ValueTree tree) const
     {
         auto child = tree.getChild(i);
         if (!child.hasType(kParam))
+        {
+            // The parameter tree binds a parameter to the first child carrying its id, whatever its type:
+            // a damaged element with a known id would take the parameter over and then save as something
+            // else.
+            if (byId.count(child.getProperty(kId).toString()) > 0)
+                tree.removeChild(i, nullptr);
             continue;
+        }
         dropRepeatedProperties(child);
         const auto id = child.getProperty(kId).toString();
         const auto found = byId.find(id);
