@@ -61,12 +61,21 @@ protected:
 
     void TearDown() override
     {
-        if (instance != nullptr)
-        {
-            lilv_instance_deactivate(instance);
-            lilv_instance_free(instance);
-        }
+        freeInstance();
         lilv_world_free(world);
+    }
+
+    // Frees the instance as a host does and forgets its port buffers, so the next instantiate starts clean.
+    void freeInstance()
+    {
+        if (instance == nullptr)
+            return;
+        lilv_instance_deactivate(instance);
+        lilv_instance_free(instance);
+        instance = nullptr;
+        audioIn.clear();
+        audioOut.clear();
+        atomPorts.clear();
     }
 
     void instantiate()
@@ -319,15 +328,7 @@ TEST_F(Lv2Host, SidechainPitchFollowsTheSidechainPorts)
     } cases[] = {{440.0, 12.0}, {220.0, 0.0}};
     for (const auto& c : cases)
     {
-        if (instance != nullptr)
-        {
-            lilv_instance_deactivate(instance);
-            lilv_instance_free(instance);
-            instance = nullptr;
-            audioIn.clear();
-            audioOut.clear();
-            atomPorts.clear();
-        }
+        freeInstance();
         instantiate();
         connectPorts();
         lilv_instance_activate(instance);
@@ -387,12 +388,7 @@ TEST_F(Lv2Host, FreeingAnInstanceWhileItsParametersChangeIsSafe)
             run(changes);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds(random)));
-        lilv_instance_deactivate(instance);
-        lilv_instance_free(instance);
-        instance = nullptr;
-        audioIn.clear();
-        audioOut.clear();
-        atomPorts.clear();
+        freeInstance();
     }
 }
 } // namespace
